@@ -1,0 +1,25 @@
+#include "platform/sim/sim_clock.h"
+
+namespace platform {
+
+void SimClock::schedule(std::int64_t delayMs, std::function<void()> fn) {
+  due_.emplace(std::make_pair(now_ + (delayMs < 0 ? 0 : delayMs), seq_++), std::move(fn));
+}
+
+void SimClock::sleepMs(int ms) {
+  ++sleeps_;
+  if (ms < 0) ms = 0;
+  slept_ += ms;
+  const std::int64_t end = now_ + ms;
+  while (!due_.empty() && due_.begin()->first.first <= end) {
+    auto it = due_.begin();
+    if (it->first.first > now_) now_ = it->first.first;
+    auto fn = std::move(it->second);
+    due_.erase(it);
+    fn();
+  }
+  now_ = end;
+  if (onTick) onTick(now_);
+}
+
+}  // namespace platform

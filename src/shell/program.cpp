@@ -1,0 +1,19 @@
+#include "shell/program.h"
+
+#include "ui/application.h"
+
+namespace shell {
+
+Program::Program() {
+  ui::setApplicationTitle("Kestrel");
+  Main = std::make_unique<TMain>();
+  AboutBox = std::make_unique<TAboutBox>();
+  GetDirDlg = std::make_unique<TGetDirDlg>();
+  Main->AboutBox = AboutBox.get();
+}
+
+Program::~Program() = default;
+
+void Program::run() { ui::backend().run(*Main); }
+
+}  // namespace shell

@@ -1,0 +1,26 @@
+// The program entry, independent of the backends: sets the title, creates
+// the forms in their order, runs until the main window closes.
+#pragma once
+#include <memory>
+
+#include "shell/about_box.h"
+#include "shell/get_dir_dlg.h"
+#include "shell/tmain.h"
+
+namespace shell {
+
+class Program {
+ public:
+  // Sets the application title and creates every form; the backends and
+  // the platform context must be set up already.
+  Program();
+  ~Program();
+  // Shows the main window and runs the message loop until it closes.
+  void run();
+
+  std::unique_ptr<TMain> Main;
+  std::unique_ptr<TAboutBox> AboutBox;
+  std::unique_ptr<TGetDirDlg> GetDirDlg;
+};
+
+}  // namespace shell

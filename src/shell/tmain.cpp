@@ -1,0 +1,487 @@
+#include "shell/tmain.h"
+
+#include "base/codec.h"
+#include "base/paths.h"
+#include "base/profile.h"
+#include "base/text.h"
+#include "platform/context.h"
+#include "ui/application.h"
+
+namespace shell {
+
+namespace {
+constexpr const char* kMain = "MainWindow";
+}
+
+TMain::TMain() : ui::Form("TMain") {
+  setCaption("Kestrel 2.30");
+  setBounds(kDesignLeft, kDesignTop, kDesignWidth, kDesignHeight);
+  buildControls();
+  buildMenu();
+  onShow = [this] { FormShow(); };
+  onClose = [this] { FormClose(); };
+  onCopyData = [this](std::uintptr_t d, const std::string& b) { return OnHelperAnswer(d, b); };
+
+  // Creation, once.
+  ShownOnce = false;
+  acceptFiles = true;
+  const std::string& folder = platform::programFolder();
+  SettingsFilePath = folder + "kestrel20.ini";
+  PaperTablePath = folder + "plot.ini";
+  TempFolder = folder + "tmp";
+  DeleteFolderTree(TempFolder);
+  base::createFolder(TempFolder);
+  SettingsDialogOpened = false;
+}
+
+TMain::~TMain() = default;
+
+void TMain::buildControls() {
+  // Top part: the drawing tree on the left, the commands on the right.
+  TreeView1 = make<ui::TreeView>(this);
+  TreeView1->setBounds(8, 8, 300, 250);
+  TreeView1->images = &ImageList1;
+  DeletePop = TreePopupMenu.add("取り消し");
+  TreeView1->popupMenu = &TreePopupMenu;
+
+  dwgNoTitleLabel = make<ui::Label>(this);
+  dwgNoTitleLabel->setCaption("図面枚数");
+  dwgNoTitleLabel->setBounds(318, 10, 60, 16);
+  dwgNoLabel = make<ui::Label>(this);
+  dwgNoLabel->setCaption("0");
+  dwgNoLabel->setBounds(384, 10, 60, 16);
+
+  BtnSetLabel = make<ui::Label>(this);
+  BtnSetLabel->setCaption("印刷ボタンセット");
+  BtnSetLabel->setBounds(318, 32, 120, 16);
+  BtnSetComboBox = make<ui::ComboBox>(this);
+  BtnSetComboBox->setSorted(true);
+  BtnSetComboBox->setBounds(318, 50, 168, 22);
+  BtnSetComboBox->onChange = [this] { BtnSetComboBoxChange(); };
+
+  ui::Button** plotButtons[] = {&Ploter1Btn, &Ploter2Btn, &Ploter3Btn, &Ploter4Btn};
+  for (int i = 0; i < 4; ++i) {
+    ui::Button* b = make<ui::Button>(this);
+    b->setBounds(318, 80 + i * 32, 168, 28);
+    b->setCaption("PloterName");
+    b->setVisible(false);
+    *plotButtons[i] = b;
+  }
+
+  ClearBtn = make<ui::Button>(this);
+  ClearBtn->setCaption("クリア");
+  ClearBtn->setBounds(318, 210, 82, 24);
+  ScaleCheckBitBtn = make<ui::Button>(this);
+  ScaleCheckBitBtn->setCaption("尺度");
+  ScaleCheckBitBtn->setBounds(404, 210, 82, 24);
+  ModeOpenBitBtn = make<ui::Button>(this);
+  ModeOpenBitBtn->setCaption("閉じる");
+  ModeOpenBitBtn->setBounds(318, 238, 82, 24);
+  ModeOpenBitBtn->onClick = [this] { ModeOpenBitBtnClick(); };
+  QuitBtn = make<ui::Button>(this);
+  QuitBtn->setCaption("終了");
+  QuitBtn->setBounds(404, 238, 82, 24);
+  QuitBtn->onClick = [this] { QuitBtnClick(); };
+
+  // The options panel.
+  Panel3 = make<ui::Panel>(this);
+  Panel3->setBounds(0, 266, 497, kPanelHeight);
+
+  ModelGroupBox = make<ui::GroupBox>(Panel3);
+  ModelGroupBox->setCaption("モデル印刷設定");
+  ModelGroupBox->setBounds(4, 2, 242, 132);
+  PrintScopeRadioGroup = make<ui::RadioGroup>(ModelGroupBox);
+  PrintScopeRadioGroup->setCaption("印刷範囲");
+  PrintScopeRadioGroup->setItems({"オブジェクト範囲", "図面範囲", "窓"});
+  PrintScopeRadioGroup->setItemIndex(0);
+  PrintScopeRadioGroup->setBounds(6, 18, 112, 82);
+  ModelScalePrintCheckBox = make<ui::CheckBox>(ModelGroupBox);
+  ModelScalePrintCheckBox->setCaption("尺度計算印刷");
+  ModelScalePrintCheckBox->setBounds(124, 18, 112, 18);
+  ModelScalePrintCheckBox->onClick = [this] { ModelScalePrintCheckBoxClick(); };
+  ScaleCalcRadioGroup = make<ui::RadioGroup>(ModelGroupBox);
+  ScaleCalcRadioGroup->setCaption("印刷尺度計算");
+  ScaleCalcRadioGroup->setItems({"図面範囲から計算", "DIMSCALE 倍率"});
+  ScaleCalcRadioGroup->setItemIndex(1);
+  ScaleCalcRadioGroup->setBounds(124, 38, 112, 62);
+  DimMagLabel = make<ui::Label>(ModelGroupBox);
+  DimMagLabel->setCaption("倍率");
+  DimMagLabel->setBounds(126, 108, 30, 16);
+  DimMagEdit = make<ui::Edit>(ModelGroupBox);
+  DimMagEdit->setText("1");
+  DimMagEdit->setBounds(160, 104, 60, 21);
+
+  LayoutGroupBox = make<ui::GroupBox>(Panel3);
+  LayoutGroupBox->setCaption("レイアウト印刷設定");
+  LayoutGroupBox->setBounds(250, 2, 242, 132);
+  LayoutScalePrintCheckBox = make<ui::CheckBox>(LayoutGroupBox);
+  LayoutScalePrintCheckBox->setCaption("ﾚｲｱｳﾄ用紙合せ印刷");
+  LayoutScalePrintCheckBox->setBounds(8, 18, 200, 18);
+  LayoutScalePrintCheckBox->onClick = [this] { LayoutScalePrintCheckBoxClick(); };
+  LayoutPrintGroupBox = make<ui::GroupBox>(LayoutGroupBox);
+  LayoutPrintGroupBox->setCaption("ﾚｲｱｳﾄ印刷");
+  LayoutPrintGroupBox->setBounds(6, 40, 230, 86);
+  LayoutBaseLabel = make<ui::Label>(LayoutPrintGroupBox);
+  LayoutBaseLabel->setCaption("ﾍﾞｰｽ用紙ｻｲｽﾞ");
+  LayoutBaseLabel->setBounds(8, 24, 84, 16);
+  LayoutSizeComboBox = make<ui::ComboBox>(LayoutPrintGroupBox);
+  LayoutSizeComboBox->setBounds(96, 20, 126, 22);
+  LayoutAdjustLabel = make<ui::Label>(LayoutPrintGroupBox);
+  LayoutAdjustLabel->setCaption("微調整");
+  LayoutAdjustLabel->setBounds(8, 56, 84, 16);
+  LayoutAdjustEdit = make<ui::Edit>(LayoutPrintGroupBox);
+  LayoutAdjustEdit->setText("100");
+  LayoutAdjustEdit->setBounds(96, 52, 60, 21);
+  LayoutPercentLabel = make<ui::Label>(LayoutPrintGroupBox);
+  LayoutPercentLabel->setCaption("%");
+  LayoutPercentLabel->setBounds(160, 56, 20, 16);
+
+  PrintModeRadioGroup = make<ui::RadioGroup>(Panel3);
+  PrintModeRadioGroup->setCaption("印刷モード");
+  PrintModeRadioGroup->setItems({"モデル,レイアウト混在", "レイアウトのみすべて"});
+  PrintModeRadioGroup->setItemIndex(1);
+  PrintModeRadioGroup->setBounds(4, 138, 162, 66);
+  FileSortRadioGroup = make<ui::RadioGroup>(Panel3);
+  FileSortRadioGroup->setCaption("ファイル名ソート");
+  FileSortRadioGroup->setItems({"昇順", "降順", "選択順"});
+  FileSortRadioGroup->setItemIndex(0);
+  FileSortRadioGroup->setBounds(170, 138, 150, 66);
+  FileSortRadioGroup->columns = 1;
+  FontControlRadioGroup = make<ui::RadioGroup>(Panel3);
+  FontControlRadioGroup->setCaption("フォントないとき");
+  FontControlRadioGroup->setItems({"何もしない", "なし", "置換"});
+  FontControlRadioGroup->setItemIndex(0);
+  FontControlRadioGroup->setBounds(324, 138, 168, 66);
+  FontEdit = make<ui::Edit>(Panel3);
+  FontEdit->setText("bigfont.shx");
+  FontEdit->setBounds(324, 208, 168, 21);
+
+  CollectGroupBox = make<ui::GroupBox>(Panel3);
+  CollectGroupBox->setCaption("ファイル選択");
+  CollectGroupBox->setBounds(4, 206, 316, 84);
+  struct Box {
+    ui::CheckBox** box;
+    const char* caption;
+    int x, y;
+    bool checked;
+  };
+  Box boxes[] = {
+      {&DwgCheckBox, "DWG選択", 8, 18, true},
+      {&DxfCheckBox, "Dxf選択", 8, 38, true},
+      {&GetChildFolderCheckBox, "子ﾌｫﾙﾀﾞも選択", 8, 58, false},
+      {&LzhCheckBox, "LZH解凍", 108, 18, true},
+      {&ZipCheckBox, "Zip解凍", 108, 38, false},
+      {&ModifySaveCheckBox, "印刷ﾃﾞﾊﾞｲｽを保存", 108, 58, false},
+      {&UnLzhFolderCheckBox, "解凍後ﾌｧｲﾙ保存", 206, 18, false},
+      {&UnLzhFolderFixCheckBox, "解凍ﾌｫﾙﾀﾞ固定", 206, 38, false},
+      {&UnLzhAddFolderCheckBox, "ﾌｫﾙﾀﾞ付解凍", 206, 58, false},
+  };
+  for (const Box& b : boxes) {
+    ui::CheckBox* c = make<ui::CheckBox>(CollectGroupBox);
+    c->setCaption(b.caption);
+    c->setBounds(b.x, b.y, b.box == &UnLzhFolderFixCheckBox ? 82 : 98, 18);
+    c->setChecked(b.checked);
+    *b.box = c;
+  }
+  UnLzhFolderCheckBox->onClick = [this] { UnLzhFolderCheckBoxClick(); };
+  FolderFixSpeedButton = make<ui::Button>(CollectGroupBox);
+  FolderFixSpeedButton->setCaption("...");
+  FolderFixSpeedButton->flat = true;
+  FolderFixSpeedButton->setBounds(290, 37, 20, 20);
+  FolderFixSpeedButton->onClick = [this] { FolderFixSpeedButtonClick(); };
+}
+
+void TMain::buildMenu() {
+  menu = std::make_unique<ui::Menu>();
+  ui::MenuItem* file = menu->add("ファイル");
+  file->add("終了", [this] { QuitBtnClick(); });
+  ui::MenuItem* settings = menu->add("設定");
+  settings->add("環境設定", [this] { SettingMenuClick(); });
+  ui::MenuItem* help = menu->add("ヘルプ");
+  help->add("ヘルプファイル表示", [this] { HelpMenuClick(); });
+  help->add("バージョン情報", [this] { AboutMenuClick(); });
+}
+
+// ---------------------------------------------------------------- show / close
+
+void TMain::FormShow() {
+  LoadLayoutSizes();
+  if (ShownOnce) return;
+  ShownOnce = true;
+  readSettings();
+  DwgIconIndex = -1;
+  DxfIconIndex = -1;
+  dwgNoLabel->setCaption(base::intToStr(static_cast<long long>(RunList.size())));
+  ApplyButtonSet(CurrentBtnSet);
+  ModelScalePrintCheckBoxClick();
+  LayoutScalePrintCheckBoxClick();
+  FillButtonSetCombo(CurrentBtnSet);
+  UnLzhFolderCheckBoxClick();
+  FolderFixSpeedButton->setHint(FixedExtractFolder);
+}
+
+void TMain::readSettings() {
+  base::ProfileFile ini(SettingsFilePath);
+  auto flag = [&](const char* key, bool def) { return ini.readInt(kMain, key, def ? 1 : 0) == 1; };
+  const ui::Rect b = bounds();
+  int top = ini.readInt(kMain, "Top", b.top);
+  int left = ini.readInt(kMain, "Left", b.left);
+  int width = ini.readInt(kMain, "Width", b.width);
+  int height = ini.readInt(kMain, "Height", b.height);
+  setBounds(left, top, width, height);
+  AcadExePath = ini.readString(kMain, "AcadExePath", "None");
+  // Given to the link objects right here once the plot buttons exist.
+  AcadArg = ini.readString(kMain, "AcadArg", "");
+  AcadPrtDvDir = ini.readString(kMain, "AcadPrtDvDir", "None");
+  AcadPrtStlDir = ini.readString(kMain, "AcadPrtStlDir", "None");
+  AcadCommandWait = ini.readInt(kMain, "AcadCommandWait", 100);
+  FileDia = ini.readInt(kMain, "FileDia", 1);
+  CmdDia = ini.readInt(kMain, "CmdDia", 1);
+  Proxynotice = ini.readInt(kMain, "Proxynotice", 1);
+  PrintModeRadioGroup->setItemIndex(ini.readInt(kMain, "PrintMode", 1));
+  PrintScopeRadioGroup->setItemIndex(ini.readInt(kMain, "PrintArea", 0));
+  ScaleCalcRadioGroup->setItemIndex(ini.readInt(kMain, "ScaleCalc", 1));
+  LayoutSizeComboBox->setItemIndex(ini.readInt(kMain, "LayoutSizeIndex", 0));
+  LayoutAdjustEdit->setText(ini.readString(kMain, "LayoutAdjust", "100"));
+  DimMagEdit->setText(ini.readString(kMain, "DimMag", "1"));
+  CurrentBtnSet = ini.readString(kMain, "CurrentBtnSet", "Base");
+  AcadClose = flag("AcadClose", true);
+  ModelScalePrintCheckBox->setChecked(flag("ModelScalePrint", false));
+  LayoutScalePrintCheckBox->setChecked(flag("LayoutScalePrint", false));
+  FileSortRadioGroup->setItemIndex(ini.readInt(kMain, "FileSort", 0));
+  ModifySaveCheckBox->setChecked(flag("ModifySave", false));
+  bool modeVisible = flag("ModeVisible", true);
+  Panel3->setVisible(modeVisible);
+  ModeOpenBitBtn->setCaption(modeVisible ? "閉じる" : "開く");
+  Psltscale = flag("Psltscale", false);
+  StartWait = ini.readInt(kMain, "StartWait", 15);
+  GetChildFolderCheckBox->setChecked(flag("GetChildFolder", false));
+  DwgCheckBox->setChecked(flag("DwgChoose", true));
+  DxfCheckBox->setChecked(flag("DxfChoose", true));
+  ScaleWarning = flag("ScaleWarning", true);
+  FitOffset00 = flag("FITOFFSET00", true);
+  OnlyPc3 = flag("ONLYPC3", true);
+  LzhCheckBox->setChecked(flag("LZH", true));
+  ZipCheckBox->setChecked(flag("ZIP", false));
+  UnLzhFolderCheckBox->setChecked(flag("UNLZHFOLDER", false));
+  UnLzhFolderFixCheckBox->setChecked(flag("UNLZHFOLDERFIX", false));
+  UnLzhAddFolderCheckBox->setChecked(flag("UNLZHADDFOLDER", false));
+  DynStop = flag("DYNSTOP", false);
+  FixedExtractFolder = ini.readString(kMain, "FIXARCHIVEOPENDIR", "ﾏｲ ｺﾝﾋﾟｭｰﾀ");
+  FontControlRadioGroup->setItemIndex(ini.readInt(kMain, "FONTCONTROL", 0));
+  FontEdit->setText(ini.readString(kMain, "REPLASEFONT", "bigfont.shx"));
+}
+
+void TMain::writeSettings() {
+  base::ProfileFile ini(SettingsFilePath);
+  // Each key is written on its own, so one value that cannot be stored does
+  // not cost the others; what failed is told once at the end.
+  std::vector<std::string> failed;
+  bool unwritable = false;
+  auto put = [&](const char* key, const std::string& v) {
+    try {
+      if (!ini.writeString(kMain, key, v)) unwritable = true;
+    } catch (const base::EncodingError&) {
+      failed.push_back(std::string(key) + "=" + v);
+    }
+  };
+  auto num = [&](const char* key, long long v) { put(key, base::intToStr(v)); };
+  auto flag = [&](const char* key, bool v) { put(key, v ? "1" : "0"); };
+  const ui::Rect b = bounds();
+  num("Top", b.top);
+  num("Left", b.left);
+  num("Width", b.width);
+  num("Height", b.height);
+  put("AcadExePath", AcadExePath == "None" ? std::string() : AcadExePath);
+  put("AcadArg", AcadArg);
+  put("AcadPrtDvDir", AcadPrtDvDir);
+  put("AcadPrtStlDir", AcadPrtStlDir);
+  num("AcadCommandWait", AcadCommandWait);
+  num("FileDia", FileDia);
+  num("CmdDia", CmdDia);
+  num("Proxynotice", Proxynotice);
+  num("PrintMode", PrintModeRadioGroup->itemIndex());
+  num("PrintArea", PrintScopeRadioGroup->itemIndex());
+  num("ScaleCalc", ScaleCalcRadioGroup->itemIndex());
+  num("LayoutSizeIndex", LayoutSizeComboBox->itemIndex());
+  put("LayoutAdjust", LayoutAdjustEdit->text());
+  put("DimMag", DimMagEdit->text());
+  put("CurrentBtnSet", CurrentBtnSet);
+  flag("AcadClose", AcadClose);
+  flag("ModelScalePrint", ModelScalePrintCheckBox->checked());
+  flag("LayoutScalePrint", LayoutScalePrintCheckBox->checked());
+  num("FileSort", FileSortRadioGroup->itemIndex());
+  flag("ModifySave", ModifySaveCheckBox->checked());
+  flag("ModeVisible", Panel3->visible());
+  flag("Psltscale", Psltscale);
+  num("StartWait", StartWait);
+  flag("GetChildFolder", GetChildFolderCheckBox->checked());
+  flag("DwgChoose", DwgCheckBox->checked());
+  flag("DxfChoose", DxfCheckBox->checked());
+  flag("ScaleWarning", ScaleWarning);
+  flag("FITOFFSET00", FitOffset00);
+  flag("ONLYPC3", OnlyPc3);
+  flag("LZH", LzhCheckBox->checked());
+  flag("ZIP", ZipCheckBox->checked());
+  flag("UNLZHFOLDER", UnLzhFolderCheckBox->checked());
+  flag("UNLZHFOLDERFIX", UnLzhFolderFixCheckBox->checked());
+  flag("UNLZHADDFOLDER", UnLzhAddFolderCheckBox->checked());
+  flag("DYNSTOP", DynStop);
+  num("FONTCONTROL", FontControlRadioGroup->itemIndex());
+  put("REPLASEFONT", FontEdit->text());
+  put("FIXARCHIVEOPENDIR", FixedExtractFolder);
+  if (unwritable) {
+    ui::showMessage(this, "設定ファイルに書き込めませんでした。\r\n" + SettingsFilePath);
+  } else if (!failed.empty()) {
+    std::string text = "次の設定は保存できない文字を含むため保存しませんでした。";
+    for (const std::string& f : failed) text += "\r\n" + f;
+    ui::showMessage(this, text);
+  }
+}
+
+void TMain::FormClose() {
+  if (destroyed_) return;
+  destroyed_ = true;
+  writeSettings();
+  RunList.clear();
+  LayoutBaseSizes.clear();
+  DroppedItems.clear();
+  TempExtractFolders.clear();
+  KeptExtractFolders.clear();
+}
+
+// ---------------------------------------------------------------- operations
+
+void TMain::LoadLayoutSizes() {
+  const std::string remembered = LayoutSizeComboBox->text();
+  LayoutBaseSizes.clear();
+  LayoutSizeComboBox->clear();
+  base::ProfileFile ini(PaperTablePath);
+  const int pages = ini.readInt("PaperSize", "PAGE", 0);
+  std::vector<std::string> names;
+  for (int n = 0; n < pages; ++n) {
+    const std::string entry = ini.readString("PaperSize", "PageSize" + base::intToStr(n), "");
+    if (entry.empty()) continue;
+    const auto eq = entry.find('=');
+    const std::string name = eq == std::string::npos ? entry : entry.substr(0, eq);
+    const std::string size = eq == std::string::npos ? std::string() : entry.substr(eq + 1);
+    LayoutBaseSizes.push_back(size);
+    names.push_back(name);
+  }
+  LayoutSizeComboBox->setItems(names);
+  int found = -1;
+  for (int i = 0; i < LayoutSizeComboBox->count(); ++i)
+    if (LayoutSizeComboBox->items()[i] == remembered) {
+      found = i;
+      break;
+    }
+  LayoutSizeComboBox->setItemIndex(found);
+}
+
+void TMain::FillButtonSetCombo(const std::string& setName) {
+  BtnSetComboBox->clear();
+  const std::string folder = platform::programFolder() + "BottonSets";
+  for (const base::DirEntry& e : base::listFolder(folder)) {
+    if (e.name == "." || e.name == ".." || e.name == "base.ini") continue;
+    if (e.name.find(".ini") == std::string::npos) continue;
+    BtnSetComboBox->addItem(base::withoutExtension(e.name));
+  }
+  BtnSetComboBox->setItemIndex(BtnSetComboBox->indexOf(setName));
+}
+
+void TMain::ApplyButtonSet(const std::string& setName) {
+  CurrentBtnSet = setName;
+  applyButtonCaptions();
+}
+
+void TMain::applyButtonCaptions() {
+  // Filled in by the plot buttons' records (loaded from the set file).
+}
+
+bool TMain::OnHelperAnswer(std::uintptr_t, const std::string& bytes) {
+  // A zero-terminated text; at most 255 characters are looked at.
+  std::string text = bytes.substr(0, bytes.find('\0'));
+  if (text.size() > 255) text.resize(255);
+  if (text == "success") {
+    PdfDone = true;
+  } else if (text == "failure") {
+    ui::messageBox(this, "本図は変換できませんでした。", "Wrenlyメッセージ");
+    PdfDone = true;
+  }
+  return true;
+}
+
+void TMain::ToggleModePanel() {
+  ui::Rect b = bounds();
+  if (Panel3->visible()) {
+    setBounds(b.left, b.top, b.width, b.height - kPanelHeight);
+    Panel3->setVisible(false);
+    ModeOpenBitBtn->setCaption("開く");
+  } else {
+    setBounds(b.left, b.top, b.width, b.height + kPanelHeight);
+    Panel3->setVisible(true);
+    ModeOpenBitBtn->setCaption("閉じる");
+  }
+}
+
+// ---------------------------------------------------------------- handlers
+
+void TMain::BtnSetComboBoxChange() { ApplyButtonSet(BtnSetComboBox->text()); }
+
+void TMain::SettingMenuClick() {
+  if (SettingForm) SettingForm->showModal();
+  LoadLayoutSizes();
+  FillButtonSetCombo(CurrentBtnSet);
+  SettingsDialogOpened = true;
+}
+
+void TMain::ModeOpenBitBtnClick() { ToggleModePanel(); }
+
+void TMain::ModelScalePrintCheckBoxClick() {
+  const bool on = ModelScalePrintCheckBox->checked();
+  ScaleCalcRadioGroup->setEnabled(on);
+  DimMagEdit->setEnabled(on);
+}
+
+void TMain::LayoutScalePrintCheckBoxClick() {
+  const bool on = LayoutScalePrintCheckBox->checked();
+  LayoutBaseLabel->setEnabled(on);
+  LayoutSizeComboBox->setEnabled(on);
+  LayoutAdjustLabel->setEnabled(on);
+  LayoutAdjustEdit->setEnabled(on);
+}
+
+void TMain::UnLzhFolderCheckBoxClick() {
+  const bool on = UnLzhFolderCheckBox->checked();
+  UnLzhFolderFixCheckBox->setEnabled(on);
+  FolderFixSpeedButton->setEnabled(on);
+}
+
+void TMain::FolderFixSpeedButtonClick() {
+  // The fixed extraction folder is chosen with the archive extraction.
+}
+
+void TMain::HelpMenuClick() {
+  platform::processes().shellOpen(platform::programFolder() + "help" + base::kPathSep + "Kestrelhelp.html",
+                                  handle());
+}
+
+void TMain::AboutMenuClick() {
+  if (AboutBox) AboutBox->showModal();
+}
+
+void TMain::QuitBtnClick() { close(); }
+
+// ---------------------------------------------------------------- folders
+
+void DeleteFolderTree(const std::string& folder) {
+  for (const base::DirEntry& e : base::listFolder(folder)) {
+    if (e.isHidden) continue;
+    const std::string path = base::joinPath(folder, e.name);
+    if (e.isFolder) DeleteFolderTree(path);
+    else base::removeFile(path);
+  }
+  base::removeEmptyFolder(folder);
+}
+
+}  // namespace shell

@@ -1,0 +1,137 @@
+// The main window: drawing tree, plot buttons, options panel, settings.
+#pragma once
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ui/widgets.h"
+
+namespace shell {
+
+class TMain : public ui::Form {
+ public:
+  TMain();
+  ~TMain() override;
+
+  // Design placement and the options panel's height.
+  static constexpr int kDesignTop = 114, kDesignLeft = 194, kDesignWidth = 505, kDesignHeight = 618;
+  static constexpr int kPanelHeight = 293;
+
+  // ---- controls
+  ui::TreeView* TreeView1;
+  ui::ImageList ImageList1;
+  ui::Menu TreePopupMenu;
+  ui::MenuItem* DeletePop;
+  ui::Label* dwgNoTitleLabel;
+  ui::Label* dwgNoLabel;
+  ui::Label* BtnSetLabel;
+  ui::ComboBox* BtnSetComboBox;
+  ui::Button* Ploter1Btn;
+  ui::Button* Ploter2Btn;
+  ui::Button* Ploter3Btn;
+  ui::Button* Ploter4Btn;
+  ui::Button* ClearBtn;
+  ui::Button* ScaleCheckBitBtn;
+  ui::Button* ModeOpenBitBtn;
+  ui::Button* QuitBtn;
+  ui::Panel* Panel3;
+  ui::GroupBox* ModelGroupBox;
+  ui::RadioGroup* PrintScopeRadioGroup;
+  ui::CheckBox* ModelScalePrintCheckBox;
+  ui::RadioGroup* ScaleCalcRadioGroup;
+  ui::Label* DimMagLabel;
+  ui::Edit* DimMagEdit;
+  ui::GroupBox* LayoutGroupBox;
+  ui::CheckBox* LayoutScalePrintCheckBox;
+  ui::GroupBox* LayoutPrintGroupBox;
+  ui::Label* LayoutBaseLabel;
+  ui::ComboBox* LayoutSizeComboBox;
+  ui::Label* LayoutAdjustLabel;
+  ui::Edit* LayoutAdjustEdit;
+  ui::Label* LayoutPercentLabel;
+  ui::RadioGroup* PrintModeRadioGroup;
+  ui::RadioGroup* FileSortRadioGroup;
+  ui::RadioGroup* FontControlRadioGroup;
+  ui::Edit* FontEdit;
+  ui::GroupBox* CollectGroupBox;
+  ui::CheckBox* DwgCheckBox;
+  ui::CheckBox* DxfCheckBox;
+  ui::CheckBox* LzhCheckBox;
+  ui::CheckBox* ZipCheckBox;
+  ui::CheckBox* GetChildFolderCheckBox;
+  ui::CheckBox* ModifySaveCheckBox;
+  ui::CheckBox* UnLzhFolderCheckBox;
+  ui::CheckBox* UnLzhFolderFixCheckBox;
+  ui::Button* FolderFixSpeedButton;
+  ui::CheckBox* UnLzhAddFolderCheckBox;
+
+  // ---- state
+  bool ShownOnce = false;
+  std::vector<std::string> RunList;
+  std::vector<std::string> LayoutBaseSizes;
+  std::vector<std::string> DroppedItems;
+  int DwgIconIndex = -1, DxfIconIndex = -1;
+  int DrawingCount = 0;
+  std::string TempFolder;
+  std::string FixedExtractFolder = "ﾏｲ ｺﾝﾋﾟｭｰﾀ";
+  std::vector<std::string> TempExtractFolders, KeptExtractFolders;
+  bool SettingsDialogOpened = false;
+  std::string SettingsFilePath, PaperTablePath;
+  bool PdfDone = false;
+
+  // ---- settings held in fields
+  std::string AcadExePath = "None";
+  std::string AcadArg;
+  std::string AcadPrtDvDir = "None";
+  std::string AcadPrtStlDir = "None";
+  int AcadCommandWait = 100;
+  int FileDia = 1, CmdDia = 1, Proxynotice = 1;
+  std::string CurrentBtnSet = "Base";
+  bool AcadClose = true;
+  bool Psltscale = false;
+  int StartWait = 15;
+  bool ScaleWarning = true;
+  bool FitOffset00 = true;
+  bool OnlyPc3 = true;
+  bool DynStop = false;
+
+  // ---- operations
+  void LoadLayoutSizes();
+  void FillButtonSetCombo(const std::string& setName);
+  void ApplyButtonSet(const std::string& setName);
+  // The PDF/DWF helper's copy-data answer; true answers the sender.
+  bool OnHelperAnswer(std::uintptr_t dwData, const std::string& bytes);
+  void ToggleModePanel();
+
+  // ---- handlers
+  void FormShow();
+  void FormClose();
+  void BtnSetComboBoxChange();
+  void SettingMenuClick();
+  void ModeOpenBitBtnClick();
+  void ModelScalePrintCheckBoxClick();
+  void LayoutScalePrintCheckBoxClick();
+  void UnLzhFolderCheckBoxClick();
+  void FolderFixSpeedButtonClick();
+  void HelpMenuClick();
+  void AboutMenuClick();
+  void QuitBtnClick();
+
+  // Forms the main window opens; set by the program entry after creating them.
+  ui::Form* AboutBox = nullptr;
+  ui::Form* SettingForm = nullptr;
+
+ private:
+  void buildControls();
+  void buildMenu();
+  void readSettings();
+  void writeSettings();
+  void applyButtonCaptions();
+  bool destroyed_ = false;
+};
+
+// Deletes a folder with its contents; hidden and system entries are not
+// listed and so survive, with the folders that hold them.
+void DeleteFolderTree(const std::string& folder);
+
+}  // namespace shell

@@ -1,0 +1,53 @@
+#include "ui/application.h"
+
+#include <stdexcept>
+
+namespace ui {
+namespace {
+Backend* g_backend = nullptr;
+std::string g_title;
+}  // namespace
+
+void setBackend(Backend* b) { g_backend = b; }
+bool hasBackend() { return g_backend != nullptr; }
+Backend& backend() {
+  if (!g_backend) throw std::logic_error("no user-interface backend");
+  return *g_backend;
+}
+
+void setApplicationTitle(const std::string& title) {
+  g_title = title;
+  if (g_backend) g_backend->setTitle(title);
+}
+const std::string& applicationTitle() { return g_title; }
+
+MsgResult messageBox(Form* owner, const std::string& text, const std::string& caption, MsgButtons buttons,
+                     MsgIcon icon) {
+  return backend().messageBox(owner, text, caption, buttons, icon);
+}
+
+void processMessages() {
+  if (g_backend) g_backend->processMessages();
+}
+
+void reportError(const std::exception& e) {
+  // The application's title as caption, as the default report of the
+  // user's system does.
+  if (g_backend) g_backend->messageBox(nullptr, e.what(), g_title, MsgButtons::Ok, MsgIcon::Error);
+}
+
+void reportUnknownError() {
+  if (g_backend) g_backend->messageBox(nullptr, "予期しないエラーが発生しました。", g_title, MsgButtons::Ok, MsgIcon::Error);
+}
+
+void dispatch(const std::function<void()>& handler) {
+  try {
+    handler();
+  } catch (const std::exception& e) {
+    reportError(e);
+  } catch (...) {
+    reportUnknownError();
+  }
+}
+
+}  // namespace ui

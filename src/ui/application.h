@@ -1,0 +1,71 @@
+// The application: the backend that gives controls their windows, the
+// message loop, message boxes and the default error report.
+#pragma once
+#include <cstdint>
+#include <exception>
+#include <functional>
+#include <string>
+
+#include "ui/widgets.h"
+
+namespace ui {
+
+enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel };
+enum class MsgIcon { None, Information, Warning, Error, Question };
+enum class MsgResult { Ok, Cancel, Yes, No };
+
+// The caption of the program's message boxes.
+inline const std::string kMessageCaption = "Kestrel メッセージ";
+
+class Backend {
+ public:
+  virtual ~Backend() = default;
+  // Gives the form and its controls their peers (native windows), hidden.
+  // Called once, before the form is first shown or its handle is asked for.
+  virtual void realize(Form& form) = 0;
+  virtual void showForm(Form& form) = 0;
+  virtual void hideForm(Form& form) = 0;
+  // Runs a modal loop until the form's modal result is set or it is closed;
+  // returns the modal result.
+  virtual int showModal(Form& form) = 0;
+  // A form was asked to close while it was modal or shown.
+  virtual void formClosed(Form& form) = 0;
+  virtual MsgResult messageBox(Form* owner, const std::string& text, const std::string& caption,
+                               MsgButtons buttons, MsgIcon icon) = 0;
+  // Handles the pending messages of the program's own windows and returns.
+  virtual void processMessages() = 0;
+  // Runs until the main form closes.
+  virtual void run(Form& mainForm) = 0;
+  virtual void setTitle(const std::string& title) = 0;
+  // Pops a menu up at the mouse position (or does nothing headless).
+  virtual void popupMenu(Control& owner, Menu& menu) = 0;
+};
+
+void setBackend(Backend* b);  // once, by the entry point or a test fixture
+Backend& backend();
+bool hasBackend();
+
+// The application's title ("Kestrel").
+void setApplicationTitle(const std::string& title);
+const std::string& applicationTitle();
+
+// A message box with the program's caption unless another is given.
+MsgResult messageBox(Form* owner, const std::string& text,
+                     const std::string& caption = kMessageCaption,
+                     MsgButtons buttons = MsgButtons::Ok, MsgIcon icon = MsgIcon::None);
+inline void showMessage(Form* owner, const std::string& text,
+                        const std::string& caption = kMessageCaption) {
+  messageBox(owner, text, caption, MsgButtons::Ok, MsgIcon::None);
+}
+
+void processMessages();
+
+// The default error report: the error's text in a message box; the program
+// goes on. Event dispatch calls it for every exception an event handler
+// lets through.
+void reportError(const std::exception& e);
+void reportUnknownError();
+// Runs an event handler under the default error report.
+void dispatch(const std::function<void()>& handler);
+
+}  // namespace ui
