@@ -1,0 +1,48 @@
+#include "support/sim_env.h"
+
+#include <fstream>
+#include <random>
+#include <sstream>
+
+namespace testing_support {
+
+SimEnv::SimEnv() {
+  std::random_device rd;
+  auto dir = std::filesystem::temp_directory_path() /
+             ("kestrel-test-" + std::to_string(rd()) + "-" + std::to_string(rd()));
+  std::filesystem::create_directories(dir);
+  folder_ = dir.string() + "/";
+  platform::Context c;
+  c.clock = &clock;
+  c.desktop = &desktop;
+  c.clipboard = &clipboard;
+  c.processes = &processes;
+  c.printers = &printers;
+  c.programFolder = folder_;
+  platform::setContext(c);
+  ui::setBackend(&ui);
+}
+
+SimEnv::~SimEnv() {
+  ui::setBackend(nullptr);
+  platform::setContext(platform::Context{});
+  std::error_code ec;
+  std::filesystem::permissions(folder_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
+  std::filesystem::remove_all(folder_, ec);
+}
+
+void SimEnv::writeFile(const std::string& name, const std::string& bytes) const {
+  std::filesystem::path p(folder_ + name);
+  std::filesystem::create_directories(p.parent_path());
+  std::ofstream f(p, std::ios::binary);
+  f << bytes;
+}
+
+std::string SimEnv::readFile(const std::string& name) const {
+  std::ifstream f(folder_ + name, std::ios::binary);
+  std::stringstream ss;
+  ss << f.rdbuf();
+  return ss.str();
+}
+
+}  // namespace testing_support

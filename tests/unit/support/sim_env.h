@@ -1,0 +1,40 @@
+// A complete simulated environment for a test: virtual clock, simulated
+// desktop, clipboard, processes and printers, the headless widget backend,
+// and a fresh program folder on disk.
+#pragma once
+#include <filesystem>
+#include <string>
+
+#include "platform/context.h"
+#include "platform/sim/sim_clock.h"
+#include "platform/sim/sim_desktop.h"
+#include "ui/headless/headless_backend.h"
+
+namespace testing_support {
+
+class SimEnv {
+ public:
+  SimEnv();
+  ~SimEnv();
+  SimEnv(const SimEnv&) = delete;
+  SimEnv& operator=(const SimEnv&) = delete;
+
+  platform::SimClock clock;
+  platform::SimDesktop desktop;
+  platform::SimClipboard clipboard;
+  platform::SimProcesses processes;
+  platform::SimPrinters printers;
+  ui::HeadlessBackend ui;
+
+  // The program folder, with a trailing separator.
+  const std::string& folder() const { return folder_; }
+  std::string path(const std::string& name) const { return folder_ + name; }
+  // Writes a file below the program folder (bytes as given).
+  void writeFile(const std::string& name, const std::string& bytes) const;
+  std::string readFile(const std::string& name) const;
+
+ private:
+  std::string folder_;
+};
+
+}  // namespace testing_support
