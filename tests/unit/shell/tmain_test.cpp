@@ -235,13 +235,13 @@ TEST_F(MainWindowTest, DamagedSettingsFileFallsBackToDefaultsAndIsRewritten) {
     EXPECT_EQ(m.PrintModeRadioGroup->itemIndex(), 1);
     EXPECT_EQ(m.StartWait, 15);
     EXPECT_EQ(m.bounds().top, 50);
-    EXPECT_FALSE(m.LzhCheckBox->checked());  // present, but not 1
+    EXPECT_TRUE(m.LzhCheckBox->checked());  // not a number: the default
     m.close();
   }
   base::ProfileFile f(ini());
   EXPECT_EQ(f.readString("MainWindow", "PrintMode", ""), "1");
   EXPECT_EQ(f.readString("MainWindow", "StartWait", ""), "15");
-  EXPECT_EQ(f.readString("MainWindow", "LZH", ""), "0");
+  EXPECT_EQ(f.readString("MainWindow", "LZH", ""), "1");
   EXPECT_EQ(f.readString("MainWindow", "FIXARCHIVEOPENDIR", ""), "ﾏｲ ｺﾝﾋﾟｭｰﾀ");
 }
 
