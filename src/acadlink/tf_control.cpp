@@ -1,0 +1,343 @@
+#include "acadlink/tf_control.h"
+
+#include <cstdio>
+#include <set>
+#include <vector>
+
+#include "base/codec.h"
+#include "base/text.h"
+#include "platform/context.h"
+#include "ui/application.h"
+
+namespace acadlink {
+
+namespace {
+
+// Window texts are read into a 255-byte buffer: at most 254 bytes count.
+constexpr int kTitleBuffer = 255;
+constexpr std::uintptr_t kCopyHistoryCommand = 32781;  // 0x800D, the text window's menu
+constexpr int kVariablePolls = 301;
+
+// One entry of a window snapshot: a key text and the window behind it.
+struct Entry {
+  std::string key;
+  WindowHandle window;
+};
+using Snapshot = std::vector<Entry>;
+
+// A search for an empty text finds nothing, as the system's search does.
+bool has(const std::string& text, const std::string& part) {
+  return !part.empty() && base::contains(text, part);
+}
+bool begins(const std::string& text, const std::string& prefix) {
+  return !prefix.empty() && base::startsWith(text, prefix);
+}
+
+std::string title(WindowHandle w) { return platform::desktop().windowTitle(w, kTitleBuffer); }
+
+// All top-level windows, keyed by their handle in hexadecimal, so that the
+// windows of one moment can be told from those that appeared later.
+Snapshot topLevelSnapshot() {
+  Snapshot s;
+  for (WindowHandle w : platform::desktop().topLevelWindows()) {
+    char key[32];
+    std::snprintf(key, sizeof key, " %10llx", static_cast<unsigned long long>(w));
+    s.push_back({key, w});
+  }
+  return s;
+}
+
+// Every descendant of a window at any depth, keyed by its text.
+Snapshot descendantSnapshot(WindowHandle parent) {
+  Snapshot s;
+  for (WindowHandle w : platform::desktop().descendants(parent)) s.push_back({title(w), w});
+  return s;
+}
+
+bool isTextWindowTitle(const std::string& t, const std::string& word) {
+  return begins(t, "Auto") && has(t, word);
+}
+bool isAnyTextWindowTitle(const std::string& t) {
+  return isTextWindowTitle(t, kTextWord2000) || isTextWindowTitle(t, kTextWord2004);
+}
+
+// The last AutoCAD text window in the system's order; 0 when there is none.
+WindowHandle lastTextWindow() {
+  WindowHandle found = 0;
+  for (const Entry& e : topLevelSnapshot())
+    if (isAnyTextWindowTitle(title(e.window))) found = e.window;
+  return found;
+}
+
+// The first other descendant of main with the same class as commandLine:
+// the command history pane.
+WindowHandle findHistory(WindowHandle main, WindowHandle commandLine) {
+  const std::string cls = platform::desktop().className(commandLine);
+  if (cls.empty()) return 0;
+  for (const Entry& e : descendantSnapshot(main))
+    if (e.window != commandLine && platform::desktop().className(e.window) == cls) return e.window;
+  return 0;
+}
+
+}  // namespace
+
+std::string CutPromptDefault(const std::string& promptLine) {
+  std::string s = promptLine;
+  if (auto p = s.find('<'); p != std::string::npos) s.erase(0, p + 1);
+  if (auto p = s.find('>'); p != std::string::npos) s.erase(p);
+  if (auto p = s.find('"'); p != std::string::npos) s.erase(0, p + 1);
+  if (auto p = s.find('"'); p != std::string::npos) s.erase(p);
+  return s;
+}
+
+// ---------------------------------------------------------------- handles
+
+void TfControl::clearHandles() { SetHandles(AutoCADHandles{}); }
+
+void TfControl::SetHandles(const AutoCADHandles& h) {
+  MainWindow = h.MainWindow;
+  CommandLine = h.CommandLine;
+  CommandHistory = h.CommandHistory;
+  TextWindow = h.TextWindow;
+}
+
+AutoCADHandles TfControl::GetHandles() const { return {MainWindow, CommandLine, CommandHistory, TextWindow}; }
+
+// ---------------------------------------------------------------- finding AutoCAD
+
+int TfControl::FindOrStartAutoCAD(int startWaitSeconds) {
+  const Snapshot before = topLevelSnapshot();
+  WindowHandle running = 0;
+  for (const Entry& e : before)
+    if (isAnyTextWindowTitle(title(e.window))) running = e.window;
+  if (running != 0) return TextWindow != 0 && TextWindow == running ? 2 : 1;
+
+  RunStartHelper();
+  clearHandles();
+  if (!startAutoCAD()) {
+    clearHandles();
+    return 0;
+  }
+
+  std::set<std::string> old;
+  for (const Entry& e : before) old.insert(e.key);
+  const int polls = startWaitSeconds * 10 + 1;
+  bool found = false;
+  for (int i = 0; i < polls && !found; ++i) {
+    platform::clock().sleepMs(100);
+    for (const Entry& e : topLevelSnapshot()) {
+      if (old.count(e.key)) continue;
+      if (isAnyTextWindowTitle(title(e.window))) {
+        TextWindow = e.window;
+        continue;
+      }
+      for (const Entry& d : descendantSnapshot(e.window)) {
+        if (begins(d.key, kPromptStart2000) || begins(d.key, kPromptStart2004)) {
+          CommandLine = d.window;
+          MainWindow = e.window;
+        }
+      }
+    }
+    found = TextWindow != 0 && MainWindow != 0;
+  }
+
+  if (found) CommandHistory = findHistory(MainWindow, CommandLine);
+  if (MainWindow && CommandLine && CommandHistory && TextWindow) return 2;
+  clearHandles();
+  return 0;
+}
+
+bool TfControl::startAutoCAD() {
+  auto& processes = platform::processes();
+  if (!AcadExePath.empty()) {
+    const std::string commandLine = AcadArg.empty() ? AcadExePath : AcadExePath + " " + AcadArg;
+    return processes.createProcess(commandLine, false);
+  }
+  // Without a path, the program registered for drawings starts with the
+  // empty start drawing.
+  return processes.shellOpen(platform::programFolder() + "Drawing1.dwg", 0);
+}
+
+bool TfControl::FindAutoCADByCaptions(const std::string& promptWord, const std::string& textWord) {
+  WindowHandle text = 0, main = 0, command = 0, history = 0;
+  for (const Entry& e : topLevelSnapshot()) {
+    const std::string t = title(e.window);
+    if (has(t, textWord) && begins(t, "Auto")) {
+      text = e.window;
+    } else if (begins(t, "AutoCAD")) {
+      for (const Entry& d : descendantSnapshot(e.window)) {
+        if (begins(d.key, promptWord)) {
+          command = d.window;
+          main = e.window;
+          break;
+        }
+      }
+    }
+    if (text && command) break;
+  }
+  if (text && command) history = findHistory(main, command);
+  if (!(main && command && history && text)) return false;
+  SetHandles({main, command, history, text});
+  return true;
+}
+
+bool TfControl::IsSameAutoCAD() {
+  const WindowHandle candidate = lastTextWindow();
+  return candidate != 0 && TextWindow != 0 && TextWindow == candidate;
+}
+
+// ---------------------------------------------------------------- typing
+
+void TfControl::SendCommand(const std::string& text) {
+  if (!text.empty()) {
+    // AutoCAD reads the bytes as typed, up to the NUL.
+    std::string bytes = base::utf8ToCp932(text);
+    bytes.push_back('\0');
+    auto& desktop = platform::desktop();
+    desktop.sendCopyData(MainWindow, 1, bytes);
+    platform::clock().sleepMs(30);
+    desktop.postNull(MainWindow);
+    platform::clock().sleepMs(30);
+  }
+  // Keeps the program's own windows painted while AutoCAD works.
+  ui::processMessages();
+}
+
+// ---------------------------------------------------------------- reading
+
+std::string TfControl::ReadWindowText(WindowHandle window) {
+  auto& desktop = platform::desktop();
+  const int length = desktop.textLength(window);
+  if (length <= 0) return {};
+  return desktop.getText(window, length + 1);
+}
+
+std::string TfControl::ReadCommandLine() { return ReadWindowText(CommandLine); }
+
+bool TfControl::IsCommandPrompt() {
+  platform::clock().sleepMs(50);
+  const std::string line = ReadCommandLine();
+  return has(line, kIdlePrompt2000) || has(line, kIdlePrompt2004);
+}
+
+bool TfControl::IsPromptShown() {
+  platform::clock().sleepMs(50);
+  return has(ReadCommandLine(), ":");
+}
+
+std::string TfControl::ReadPromptDefault() { return CutPromptDefault(ReadCommandLine()); }
+
+std::string TfControl::GetVariable(const std::string& name) {
+  SendCommand(name + "\n");
+  std::string line;
+  for (int i = 0; i < kVariablePolls; ++i) {
+    platform::clock().sleepMs(10);
+    line = ReadCommandLine();
+    if (has(line, ":")) break;
+  }
+  // Cancelling keeps the variable's value and returns to the command prompt.
+  SendCommand(kEsc);
+  return CutPromptDefault(line);
+}
+
+void TfControl::SetVariable(const std::string& name, const std::string& value) {
+  SendCommand(name + "\n");
+  for (int i = 0; i < kVariablePolls; ++i) {
+    platform::clock().sleepMs(10);
+    if (has(ReadCommandLine(), ":")) break;
+  }
+  SendCommand(value + "\n");
+}
+
+// ---------------------------------------------------------------- answers
+
+bool TfControl::AnswerEnterIf(const std::string& text) {
+  if (!has(ReadCommandLine(), text)) return false;
+  SendCommand("\n");
+  return true;
+}
+
+bool TfControl::AnswerYesIf(const std::string& text) {
+  if (!has(ReadCommandLine(), text)) return false;
+  SendCommand("y\n");
+  return true;
+}
+
+bool TfControl::CancelIf(const std::string& text) {
+  if (!has(ReadCommandLine(), text)) return false;
+  SendCommand(kEsc);
+  return true;
+}
+
+// ---------------------------------------------------------------- dialogs and quitting
+
+WindowHandle TfControl::FindAutoCADDialog(const std::string& titlePart) {
+  // Unowned windows report owner 0: without a main window nothing is AutoCAD's.
+  if (MainWindow == 0) return 0;
+  auto& desktop = platform::desktop();
+  for (const Entry& e : topLevelSnapshot())
+    if (desktop.parentOrOwner(e.window) == MainWindow && has(title(e.window), titlePart)) return e.window;
+  return 0;
+}
+
+bool TfControl::ClickNoButton(const std::string& titlePart) {
+  const WindowHandle dialog = FindAutoCADDialog(titlePart);
+  if (dialog == 0) return false;
+  auto& desktop = platform::desktop();
+  // Class and text compare without regard to case, as the system's window
+  // search does.
+  auto findButton = [&](const std::string& text) -> WindowHandle {
+    for (WindowHandle w : desktop.descendants(dialog))
+      if (desktop.parentOrOwner(w) == dialog && base::equalsNoCase(desktop.className(w), "Button") &&
+          base::equalsNoCase(title(w), text))
+        return w;
+    return 0;
+  };
+  WindowHandle button = findButton("NO");
+  if (button == 0) button = findButton("いいえ(&N)");
+  platform::clock().sleepMs(300);
+  if (button != 0) desktop.pressButton(button);
+  return true;
+}
+
+void TfControl::QuitAutoCAD() {
+  SendCommand("quit\n");
+  platform::clock().sleepMs(300);
+  // AutoCAD asks whether to save the drawing: the answer is No.
+  ClickNoButton("AutoCAD LT");
+  ClickNoButton("AutoCAD");
+  clearHandles();
+}
+
+// ---------------------------------------------------------------- helpers
+
+void TfControl::RunStartHelper() {
+  const std::string path = platform::programFolder() + "TfGrebe";
+  auto& processes = platform::processes();
+  const std::optional<int> id = processes.osPlatformId();
+  if (!id) return;
+  if (*id == 2) processes.runHidden("CMD.EXE /c " + path);
+  else if (*id == 1) processes.runHidden("COMMAND.COM /c " + path);
+  else return;
+  platform::clock().sleepMs(100);
+}
+
+void TfControl::CopyHistoryToClipboard() {
+  platform::clipboard().clear();
+  platform::desktop().sendCommand(TextWindow, kCopyHistoryCommand, 0);
+}
+
+WindowHandle StartHelperProgram(const std::string& programPath, const std::string& argument,
+                                const std::string& windowTitle) {
+  const std::string commandLine = argument.empty() ? programPath : programPath + " " + argument;
+  if (!platform::processes().createProcessAndWaitIdle(commandLine, 50, [] { ui::processMessages(); }))
+    return 0;
+  platform::clock().sleepMs(500);
+  return platform::desktop().findWindowByTitle(windowTitle);
+}
+
+bool PostHelperMessage(WindowHandle window, const std::string& messageName, const std::string& text) {
+  return platform::desktop().postAtomMessage(window, messageName, text);
+}
+
+}  // namespace acadlink

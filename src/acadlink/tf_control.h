@@ -1,0 +1,112 @@
+// The link to a running AutoCAD: finds (or starts) it among the top-level
+// windows, types text into its main window and reads its prompt line back.
+// Every object that drives AutoCAD derives from TfControl and keeps its own
+// set of window handles.
+#pragma once
+#include <string>
+
+#include "platform/desktop.h"
+
+namespace acadlink {
+
+using platform::WindowHandle;
+
+// The words AutoCAD's windows are recognised by. The 2000-2002 releases
+// write half-width katakana, the 2004-2006 releases full-width.
+inline constexpr const char* kTextWord2000 = "ﾃｷｽﾄ";
+inline constexpr const char* kTextWord2004 = "テキスト";
+inline constexpr const char* kPromptStart2000 = "ｺﾏﾝﾄﾞ";       // automatic search
+inline constexpr const char* kPromptStart2004 = "コマンド:";    // automatic search
+inline constexpr const char* kPromptWord2000 = "ｺﾏﾝﾄﾞ";        // search by release
+inline constexpr const char* kPromptWord2004 = "コマンド";      // search by release
+inline constexpr const char* kIdlePrompt2000 = "ｺﾏﾝﾄﾞ:";
+inline constexpr const char* kIdlePrompt2004 = "コマンド:";
+
+// Typed by callers: cancels AutoCAD's current command or prompt.
+inline constexpr const char* kEsc = "\x1b";
+
+// The four windows of a connection, handed from one link object to another.
+struct AutoCADHandles {
+  WindowHandle MainWindow = 0;
+  WindowHandle CommandLine = 0;
+  WindowHandle CommandHistory = 0;
+  WindowHandle TextWindow = 0;
+
+  bool operator==(const AutoCADHandles&) const = default;
+};
+
+class TfControl {
+ public:
+  TfControl() = default;
+  virtual ~TfControl() = default;
+
+  // 2: connected (already, or AutoCAD was started and its four windows
+  // found); 1: an AutoCAD this object is not connected to is running
+  // (nothing started, handles kept); 0: not started or not all windows
+  // found in time (handles cleared).
+  int FindOrStartAutoCAD(int startWaitSeconds);
+  // Attaches to a running AutoCAD by the words of its release; false keeps
+  // the handles as they were.
+  bool FindAutoCADByCaptions(const std::string& promptWord, const std::string& textWord);
+  // An AutoCAD text window exists now and it is this object's.
+  bool IsSameAutoCAD();
+  // Quits AutoCAD, answering its save question with No; clears the handles.
+  void QuitAutoCAD();
+
+  // Types text (UTF-8, written in CP932) into AutoCAD. Throws
+  // base::EncodingError, sending nothing, when the text has no CP932 form.
+  void SendCommand(const std::string& text);
+  std::string ReadCommandLine();
+  std::string ReadWindowText(WindowHandle window);
+  bool IsCommandPrompt();
+  bool IsPromptShown();
+
+  std::string GetVariable(const std::string& name);
+  void SetVariable(const std::string& name, const std::string& value);
+  std::string ReadPromptDefault();
+
+  bool AnswerEnterIf(const std::string& text);
+  bool AnswerYesIf(const std::string& text);
+  bool CancelIf(const std::string& text);
+
+  // A top-level window owned by MainWindow whose title contains titlePart;
+  // 0 when there is none.
+  WindowHandle FindAutoCADDialog(const std::string& titlePart);
+  bool ClickNoButton(const std::string& titlePart);
+
+  void RunStartHelper();
+  void CopyHistoryToClipboard();
+
+  void SetAcadExePath(const std::string& path) { AcadExePath = path; }
+  const std::string& GetAcadExePath() const { return AcadExePath; }
+  void SetAcadArg(const std::string& arg) { AcadArg = arg; }
+  const std::string& GetAcadArg() const { return AcadArg; }
+  void SetHandles(const AutoCADHandles& h);
+  AutoCADHandles GetHandles() const;
+
+ protected:
+  WindowHandle MainWindow = 0;
+  WindowHandle CommandLine = 0;
+  WindowHandle CommandHistory = 0;
+  WindowHandle TextWindow = 0;
+  std::string AcadExePath;
+  std::string AcadArg;
+
+ private:
+  void clearHandles();
+  bool startAutoCAD();
+};
+
+// The default shown in a prompt line: between "<" and ">", without the
+// quotes of a text value; the whole line when it shows neither.
+std::string CutPromptDefault(const std::string& promptLine);
+
+// Starts a helper program and returns its top-level window, found by exact
+// title after it has become idle; 0 when it could not be started or shows
+// no such window.
+WindowHandle StartHelperProgram(const std::string& programPath, const std::string& argument,
+                                const std::string& windowTitle);
+// Posts text to a helper window as a global atom with a registered message.
+bool PostHelperMessage(WindowHandle window, const std::string& messageName, const std::string& text);
+
+}  // namespace acadlink
