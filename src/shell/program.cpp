@@ -9,7 +9,10 @@ Program::Program() {
   Main = std::make_unique<TMain>();
   AboutBox = std::make_unique<TAboutBox>();
   GetDirDlg = std::make_unique<TGetDirDlg>();
+  GetAutoCADHandleForm = std::make_unique<acadlink::TGetAutoCADHandleForm>();
   Main->AboutBox = AboutBox.get();
+  Main->GetDirDlg = GetDirDlg.get();
+  Main->GetAutoCADHandleForm = GetAutoCADHandleForm.get();
 }
 
 Program::~Program() = default;

@@ -3,6 +3,7 @@
 #pragma once
 #include <memory>
 
+#include "acadlink/get_autocad_handle_form.h"
 #include "shell/about_box.h"
 #include "shell/get_dir_dlg.h"
 #include "shell/tmain.h"
@@ -21,6 +22,7 @@ class Program {
   std::unique_ptr<TMain> Main;
   std::unique_ptr<TAboutBox> AboutBox;
   std::unique_ptr<TGetDirDlg> GetDirDlg;
+  std::unique_ptr<acadlink::TGetAutoCADHandleForm> GetAutoCADHandleForm;
 };
 
 }  // namespace shell

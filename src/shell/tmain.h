@@ -6,7 +6,13 @@
 
 #include "ui/widgets.h"
 
+namespace acadlink {
+class TGetAutoCADHandleForm;
+}
+
 namespace shell {
+
+class TGetDirDlg;
 
 class TMain : public ui::Form {
  public:
@@ -120,6 +126,8 @@ class TMain : public ui::Form {
   // Forms the main window opens; set by the program entry after creating them.
   ui::Form* AboutBox = nullptr;
   ui::Form* SettingForm = nullptr;
+  TGetDirDlg* GetDirDlg = nullptr;
+  acadlink::TGetAutoCADHandleForm* GetAutoCADHandleForm = nullptr;
 
  private:
   void buildControls();
