@@ -1,0 +1,32 @@
+// The platform context of the real program: the Win32 backends and the
+// folder of the program's own executable. The entry point keeps one
+// Win32Platform for the whole run and hands its context to setContext.
+#pragma once
+#include <string>
+
+#include "platform/context.h"
+#include "platform/win32/win32_backends.h"
+
+namespace platform::win32 {
+
+// The folder of the running executable, with a trailing "\".
+std::string executableFolder();
+
+class Win32Platform {
+ public:
+  Win32Platform();
+  Win32Platform(const Win32Platform&) = delete;
+  Win32Platform& operator=(const Win32Platform&) = delete;
+
+  // Points at this object's backends: valid while it lives.
+  Context context();
+
+  Win32Clock clock;
+  Win32Desktop desktop;
+  Win32Clipboard clipboard;
+  Win32Processes processes;
+  Win32Printers printers;
+  std::string programFolder;
+};
+
+}  // namespace platform::win32
