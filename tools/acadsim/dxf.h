@@ -1,0 +1,58 @@
+// The drawing as the stand-in knows it, and the small ASCII DXF reader and
+// writer behind it. Only what the stand-in answers about is kept: limits,
+// DIMSCALE, PSLTSCALE, model or paper space, layouts, text styles. The
+// entities are carried along untouched so that a saved drawing keeps them.
+#pragma once
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace acadsim {
+
+struct TextStyle {
+  std::string name;
+  int flags = 0;         // bit 1: the "style" is a shape file
+  std::string font;      // group 3: font or shape file name
+  std::string bigFont;   // group 4: big font file name, may be empty
+  bool isShapeFile() const { return (flags & 1) != 0; }
+};
+
+struct Layout {
+  std::string name;
+  int tabOrder = 0;
+};
+
+struct Point2 {
+  double x = 0;
+  double y = 0;
+  bool operator==(const Point2&) const = default;
+};
+
+struct Drawing {
+  Point2 limMin{0, 0};
+  Point2 limMax{420, 297};
+  double dimScale = 1;
+  int psltScale = 1;
+  bool tileMode = true;             // true: model space is current
+  std::vector<Layout> layouts;      // paper-space layouts in tab order ("Model" excluded)
+  std::string currentLayout;        // the layout that paper space shows
+  std::vector<TextStyle> styles;
+  std::vector<std::pair<int, std::string>> entities;  // ENTITIES section as read
+
+  const Layout* findLayout(std::string_view name) const;  // without regard to case
+  void sortLayouts();
+};
+
+// A new drawing as the stand-in starts it: metric limits, two layouts.
+Drawing newDrawing();
+
+// Reads ASCII DXF text (CP932 or UTF-8). nullopt when the text is no DXF
+// at all (no SECTION), e.g. a binary DWG or an empty file.
+std::optional<Drawing> parseDxf(std::string_view bytes);
+
+// Writes the drawing as ASCII DXF, CP932 where the texts allow it.
+std::string writeDxf(const Drawing& d);
+
+}  // namespace acadsim

@@ -1,0 +1,50 @@
+// What the stand-in did with drawings, one JSON object per line, so that
+// a test can check which drawings were opened and saved (and later
+// plotted) without reading the stand-in's windows.
+#pragma once
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace acadsim {
+
+struct JournalEntry {
+  std::string event;    // "open", "save", ...
+  std::string drawing;  // full path
+  // Further fields in the order written; a value is a string, or a list of
+  // strings when isList.
+  struct Field {
+    std::string key;
+    std::vector<std::string> values;
+    bool isList = false;
+  };
+  std::vector<Field> fields;
+
+  JournalEntry& add(std::string key, std::string value);
+  JournalEntry& addList(std::string key, std::vector<std::string> values);
+  // The value of a string field, empty when there is none.
+  std::string get(const std::string& key) const;
+  std::string toJson() const;
+};
+
+// Escapes a UTF-8 text as a JSON string with its quotes; invalid UTF-8
+// becomes U+FFFD.
+std::string jsonString(const std::string& text);
+
+class Journal {
+ public:
+  // path empty: kept in memory only.
+  explicit Journal(std::string path = {}) : path_(std::move(path)) {}
+  void setPath(std::string path) { path_ = std::move(path); }
+  const std::string& path() const { return path_; }
+
+  // Keeps the entry and appends its line to the file (created if missing).
+  void append(const JournalEntry& e);
+  const std::vector<JournalEntry>& entries() const { return entries_; }
+
+ private:
+  std::string path_;
+  std::vector<JournalEntry> entries_;
+};
+
+}  // namespace acadsim

@@ -1,0 +1,163 @@
+// The AutoCAD stand-in's command line: fed with the bytes that are typed
+// into it (CP932, as WM_COPYDATA brings them), it keeps a prompt line, a
+// history, system variables and one open drawing, and writes a journal.
+// Hosts (the simulated desktop, the Win32 program) show it in windows.
+//
+// Words by release family:
+//   2000-2002: half-width katakana ("ｺﾏﾝﾄﾞ: ", "ﾃｷｽﾄ", "ｼｪｲﾌﾟ", "文字ｽﾀｲﾙ",
+//              "ﾚｲｱｳﾄ", "ﾌﾞﾛｯｸ名:"); saveas asks "上書きしますか? <N> ".
+//   2004-2006: full-width ("コマンド: ", "テキスト", "シェイプ", "文字スタイル",
+//              "レイアウト", "ブロック名:"); saveas asks "置き換えますか? <N> ".
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "acadsim/dxf.h"
+#include "acadsim/journal.h"
+
+namespace acadsim {
+
+// How the stand-in reaches files. Empty members mean the real file system.
+struct Files {
+  std::function<bool(const std::string& path, std::string& bytes)> read;
+  std::function<bool(const std::string& path, const std::string& bytes)> write;
+  std::function<bool(const std::string& path)> exists;
+};
+
+struct Options {
+  int release = 2004;  // 2000, 2002: half-width family; 2004, 2005, 2006: full-width
+  bool lt = false;
+  // Font and shape files that exist (file names, compared without regard
+  // to case; ".shx" is assumed when a name has no extension) ...
+  std::vector<std::string> fonts = {"txt.shx", "bigfont.shx", "extfont.shx", "ltypeshp.shx"};
+  // ... and folders in which a file of the name also makes it exist.
+  std::vector<std::string> fontFolders;
+  // Where an unnamed drawing is saved and relative file names are looked
+  // up when the drawing has no folder of its own; empty: the current folder.
+  std::string workFolder;
+  Files files;
+};
+
+// Knobs for the failure paths of the tests, applied by the hosts.
+struct Behaviour {
+  int replyDelayMs = 0;        // before the windows show the result of an input
+  int hangAfterInputs = -1;    // stop answering messages after this many inputs
+  std::string hangAtPrompt;    // ... or when the prompt line contains this text
+  int vanishAfterInputs = -1;  // destroy the windows after this many inputs
+};
+
+enum class SaveAnswer { Yes, No, Cancel };
+
+class Session {
+ public:
+  enum class State {
+    Running,
+    AskingToSave,  // "quit" with unsaved changes: the host shows the message box
+    Ended,
+  };
+
+  explicit Session(Options options = {}, Journal* journal = nullptr);
+
+  // Opens the drawing (a missing or unreadable one leaves a new drawing
+  // "Drawing1.dwg" without a file). Questions about missing fonts are not
+  // asked at start-up: the stand-in must come up at its command prompt.
+  void start(const std::string& drawingPath = {});
+
+  // Bytes as typed (CP932): "\n" (or "\r") ends an input, a blank ends one
+  // where AutoCAD takes it as Enter (commands, keywords, values), ESC (0x1B)
+  // cancels, backspace removes a character. A NUL ends the data.
+  void type(std::string_view cp932);
+  void typeText(std::string_view utf8);  // the same, from UTF-8 (tests)
+
+  // What the prompt-line window shows: the prompt and what was typed so far.
+  std::string promptLine() const;
+  // Finished lines, oldest first: every prompt with the answer typed, and
+  // the messages. The current prompt is not part of it.
+  const std::vector<std::string>& history() const { return history_; }
+  std::string historyText() const;  // the lines joined with "\r\n"
+
+  State state() const { return state_; }
+  // The save question of "quit": the message box's title and text.
+  std::string saveQuestionTitle() const;
+  std::string saveQuestionText() const;
+  void answerSaveQuestion(SaveAnswer a);
+
+  std::string mainTitle() const;        // "AutoCAD 2004 - [C:\a\b.dwg]"
+  std::string textWindowTitle() const;  // "AutoCAD テキスト ウィンドウ - b.dwg"
+  bool halfWidth() const { return options_.release < 2004; }
+  const Options& options() const { return options_; }
+
+  const Drawing& drawing() const { return drawing_; }
+  const std::string& drawingPath() const { return path_; }  // empty: never saved
+  std::string drawingName() const;                          // "Drawing1.dwg" or the file name
+  bool modified() const { return modified_; }
+  bool inPaperSpace() const { return !drawing_.tileMode; }
+  // The value a variable's prompt shows between "<" and ">"; empty when the
+  // stand-in does not know the name.
+  std::string variable(std::string_view name) const;
+  int inputCount() const { return inputs_; }
+
+ private:
+  struct Question {
+    std::string prompt;
+    bool blankEnds = true;  // false for names that may hold blanks (files, layouts)
+    std::function<void(const std::string& answer)> onAnswer;
+  };
+
+  const char* w(const char* half, const char* full) const { return halfWidth() ? half : full; }
+  std::string idlePrompt() const;
+  void ask(std::string prompt, bool blankEnds, std::function<void(const std::string&)> onAnswer);
+  void say(std::string line) { history_.push_back(std::move(line)); }
+  void enter();
+  void cancel();
+  void backspace();
+  void runCommand(const std::string& typed);
+
+  // Commands.
+  void variableCommand(const std::string& name);
+  void fileOpen();
+  void openAnswer(const std::string& answer);
+  void askMissing(std::vector<std::pair<int, std::string>> missing, size_t i);
+  void saveAs();
+  void saveAsName(const std::string& format);
+  void save();
+  bool writeDrawing(const std::string& path, const std::string& format);
+  void quit();
+  void layoutCommand();
+  void layoutList(const std::string& pattern);
+  void setLayout(const std::string& name);
+  void limits();
+  void zoom();
+
+  // Files.
+  std::string resolve(const std::string& name) const;
+  bool exists(const std::string& path) const;
+  bool readFile(const std::string& path, std::string& bytes) const;
+  bool fontExists(const std::string& name) const;
+  std::optional<Drawing> load(const std::string& path) const;
+  void opened(const std::string& path, Drawing d);
+
+  std::string formatPoint(const Point2& p) const;
+  std::string defaultLayoutName() const;
+  std::string defaultFormat() const;
+
+  Options options_;
+  Journal* journal_;
+  State state_ = State::Running;
+  Drawing drawing_;
+  std::string path_;
+  bool modified_ = false;
+  std::map<std::string, int> settings_;  // FILEDIA and the others kept by the program, not the drawing
+  std::optional<Question> question_;
+  std::string pending_;  // typed bytes of the current input, CP932
+  std::vector<std::string> history_;
+  std::string lastCommand_;
+  int inputs_ = 0;
+};
+
+}  // namespace acadsim
