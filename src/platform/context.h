@@ -8,6 +8,7 @@
 #include "platform/desktop.h"
 #include "platform/printers.h"
 #include "platform/processes.h"
+#include "platform/shell.h"
 
 namespace platform {
 
@@ -17,6 +18,7 @@ struct Context {
   Clipboard* clipboard = nullptr;
   Processes* processes = nullptr;
   Printers* printers = nullptr;
+  Shell* shell = nullptr;
   std::string programFolder;  // with a trailing separator
 };
 
@@ -28,6 +30,7 @@ inline Desktop& desktop() { return *context().desktop; }
 inline Clipboard& clipboard() { return *context().clipboard; }
 inline Processes& processes() { return *context().processes; }
 inline Printers& printers() { return *context().printers; }
+inline Shell& shell() { return *context().shell; }
 inline const std::string& programFolder() { return context().programFolder; }
 
 }  // namespace platform

@@ -32,6 +32,7 @@ Context Win32Platform::context() {
   c.clipboard = &clipboard;
   c.processes = &processes;
   c.printers = &printers;
+  c.shell = &shell;
   c.programFolder = programFolder;
   return c;
 }

@@ -6,6 +6,7 @@
 
 #include "platform/context.h"
 #include "platform/win32/win32_backends.h"
+#include "platform/win32/win32_shell.h"
 
 namespace platform::win32 {
 
@@ -26,6 +27,7 @@ class Win32Platform {
   Win32Clipboard clipboard;
   Win32Processes processes;
   Win32Printers printers;
+  Win32Shell shell;
   std::string programFolder;
 };
 

@@ -18,6 +18,7 @@ SimEnv::SimEnv() {
   c.clipboard = &clipboard;
   c.processes = &processes;
   c.printers = &printers;
+  c.shell = &shell;
   c.programFolder = folder_;
   platform::setContext(c);
   ui::setBackend(&ui);

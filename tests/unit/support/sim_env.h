@@ -8,6 +8,7 @@
 #include "platform/context.h"
 #include "platform/sim/sim_clock.h"
 #include "platform/sim/sim_desktop.h"
+#include "platform/sim/sim_shell.h"
 #include "ui/headless/headless_backend.h"
 
 namespace testing_support {
@@ -24,6 +25,7 @@ class SimEnv {
   platform::SimClipboard clipboard;
   platform::SimProcesses processes;
   platform::SimPrinters printers;
+  platform::SimShell shell;
   ui::HeadlessBackend ui;
 
   // The program folder, with a trailing separator.
