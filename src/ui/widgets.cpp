@@ -485,10 +485,22 @@ void ProgressBar::setPosition(int p) {
 
 // ---------------------------------------------------------------- Form
 
+namespace {
+std::vector<Form*>& formRegistry() {
+  static std::vector<Form*> forms;
+  return forms;
+}
+}  // namespace
+
+const std::vector<Form*>& Form::allForms() { return formRegistry(); }
+
 Form::Form(std::string className, Form* owner)
-    : Control(nullptr, className), className_(std::move(className)), owner_(owner) {}
+    : Control(nullptr, className), className_(std::move(className)), owner_(owner) {
+  formRegistry().push_back(this);
+}
 
 Form::~Form() {
+  std::erase(formRegistry(), this);
   // Peers of children go before the form's own window.
   for (auto& c : owned_) c->detachPeer();
   detachPeer();

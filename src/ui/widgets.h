@@ -413,6 +413,10 @@ class Form : public Control {
   bool topMost() const { return topMost_; }
   void setTopMost(bool t);
   bool resizable = true;
+  // False: the title bar has no buttons (no system menu, no close box).
+  bool systemMenu = true;
+  // Every form that exists, in creation order.
+  static const std::vector<Form*>& allForms();
   // Size of the client area when the form's bounds are the outer frame.
   int clientWidth = 0, clientHeight = 0;
   // The main menu, if any.
