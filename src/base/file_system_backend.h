@@ -1,0 +1,35 @@
+// The file-system calls that differ between Windows and POSIX. On Windows
+// the C runtime's stat and directory functions fail on long
+// ("\\?\"-prefixed) paths, so that backend uses the system calls only.
+#pragma once
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "base/paths.h"
+
+namespace base::detail {
+
+// A UTF-8 path as the system wants it (on Windows UTF-16, with the
+// long-path prefix when it is long), and back.
+std::filesystem::path toFsPath(const std::string& utf8);
+std::string fromFsPath(const std::filesystem::path& path);
+
+enum class EntryKind { None, File, Folder };
+EntryKind entryKind(const std::filesystem::path& path);
+
+bool makeFolder(const std::filesystem::path& path);         // one level
+bool deleteFile(const std::filesystem::path& path);
+bool deleteEmptyFolder(const std::filesystem::path& path);
+
+// Entries without "." and ".."; hidden means the hidden or system
+// attribute on Windows, a leading "." natively.
+std::vector<DirEntry> listEntries(const std::filesystem::path& folder);
+
+bool readWholeFile(const std::filesystem::path& path, std::string& out);
+bool writeNewFile(const std::filesystem::path& path, std::string_view bytes);  // creates or truncates
+// Moves from over to, replacing it, in one step.
+bool replaceFile(const std::filesystem::path& from, const std::filesystem::path& to);
+
+}  // namespace base::detail
