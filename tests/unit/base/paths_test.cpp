@@ -1,0 +1,95 @@
+#include "base/paths.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "temp_folder.h"
+
+namespace {
+
+TEST(PathsTest, JoinWithExactlyOneSeparator) {
+  EXPECT_EQ(base::joinPath("a", "b"), "a/b");
+  EXPECT_EQ(base::joinPath("a/", "/b"), "a/b");
+  EXPECT_EQ(base::joinPath("a//", "b/c"), "a/b/c");
+  EXPECT_EQ(base::joinPath("/", "x"), "/x");
+  EXPECT_EQ(base::joinPath("", "x"), "x");
+  EXPECT_EQ(base::withTrailingSep("/tmp/a"), "/tmp/a/");
+  EXPECT_EQ(base::withTrailingSep("/tmp/a/"), "/tmp/a/");
+  EXPECT_FALSE(base::isPathSep('\\'));  // a file-name character natively
+}
+
+TEST(PathsTest, PartsOfAPath) {
+  EXPECT_EQ(base::fileNameOf("/d/図面.dwg"), "図面.dwg");
+  EXPECT_EQ(base::fileNameOf("x.dwg"), "x.dwg");
+  EXPECT_EQ(base::fileNameOf("/d/"), "");
+  EXPECT_EQ(base::dirNameOf("/d/図面.dwg"), "/d/");
+  EXPECT_EQ(base::dirNameOf("x.dwg"), "");
+  EXPECT_EQ(base::extensionOf("/d/a.tar.gz"), ".gz");
+  EXPECT_EQ(base::extensionOf("/d.v1/readme"), "");  // a dot in the folder only
+  EXPECT_EQ(base::extensionOf("Set1.ini"), ".ini");
+  EXPECT_EQ(base::withoutExtension("Set1.ini"), "Set1");
+  EXPECT_EQ(base::withoutExtension("README"), "README");
+}
+
+using FileSystemTest = base_test::TempFolderTest;
+
+TEST_F(FileSystemTest, FoldersAndListing) {
+  const std::string nested = path("図面/sub/deeper");
+  EXPECT_FALSE(base::createFolder(nested));  // one level only
+  EXPECT_TRUE(base::createFolders(nested));
+  EXPECT_TRUE(base::folderExists(nested));
+  EXPECT_FALSE(base::fileExists(nested));
+  EXPECT_TRUE(base::createFolder(nested));  // exists afterwards
+  ASSERT_TRUE(base::writeFileAtomic(path("図面/a.dwg"), "x"));
+  ASSERT_TRUE(base::writeFileAtomic(path("図面/.hidden"), "x"));
+
+  auto entries = base::listFolder(path("図面"));
+  std::sort(entries.begin(), entries.end(), [](auto& a, auto& b) { return a.name < b.name; });
+  ASSERT_EQ(entries.size(), 3u);
+  EXPECT_EQ(entries[0].name, ".hidden");
+  EXPECT_TRUE(entries[0].isHidden);
+  EXPECT_EQ(entries[1].name, "a.dwg");
+  EXPECT_FALSE(entries[1].isHidden || entries[1].isFolder);
+  EXPECT_EQ(entries[2].name, "sub");
+  EXPECT_TRUE(entries[2].isFolder);
+  EXPECT_TRUE(base::listFolder(path("missing")).empty());
+
+  EXPECT_FALSE(base::removeEmptyFolder(path("図面/sub")));  // not empty
+  EXPECT_TRUE(base::removeEmptyFolder(nested));
+  EXPECT_FALSE(base::removeFile(path("図面/sub")));  // a folder is no file
+  EXPECT_TRUE(base::removeFile(path("図面/a.dwg")));
+  EXPECT_FALSE(base::removeFile(path("図面/a.dwg")));
+}
+
+TEST_F(FileSystemTest, AtomicWriteReplacesAndLeavesNothingBehind) {
+  const std::string file = path("Set1.ini");
+  ASSERT_TRUE(base::writeFileAtomic(file, "old contents"));
+  ASSERT_TRUE(base::writeFileAtomic(file, std::string("n\0ew\r\n", 6)));
+  std::string bytes;
+  ASSERT_TRUE(base::readFileBytes(file, bytes));
+  EXPECT_EQ(bytes, std::string("n\0ew\r\n", 6));
+  const auto entries = base::listFolder(dir());
+  ASSERT_EQ(entries.size(), 1u);
+  EXPECT_EQ(entries[0].name, "Set1.ini");
+
+  EXPECT_FALSE(base::writeFileAtomic(path("missing/x.ini"), "x"));
+  EXPECT_FALSE(base::writeFileAtomic(dir(), "x"));  // a folder
+  EXPECT_FALSE(base::readFileBytes(path("none"), bytes));
+  EXPECT_FALSE(base::readFileBytes(dir(), bytes));
+}
+
+TEST_F(FileSystemTest, LongPathsWork) {
+  std::string folder = dir();
+  for (int i = 0; i < 6; ++i) folder = base::joinPath(folder, std::string(60, 'a' + i));
+  ASSERT_GT(folder.size(), 300u);
+  ASSERT_TRUE(base::createFolders(folder));
+  const std::string file = base::joinPath(folder, "長い名前の図面.dwg");
+  ASSERT_TRUE(base::writeFileAtomic(file, "dwg"));
+  EXPECT_TRUE(base::fileExists(file));
+  std::string bytes;
+  EXPECT_TRUE(base::readFileBytes(file, bytes));
+  EXPECT_EQ(bytes, "dwg");
+}
+
+}  // namespace
