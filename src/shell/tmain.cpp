@@ -4,6 +4,7 @@
 #include "base/paths.h"
 #include "base/profile.h"
 #include "base/text.h"
+#include "drawings/drawing_list.h"
 #include "platform/context.h"
 #include "ui/application.h"
 
@@ -21,6 +22,13 @@ TMain::TMain() : ui::Form("TMain") {
   onShow = [this] { FormShow(); };
   onClose = [this] { FormClose(); };
   onCopyData = [this](std::uintptr_t d, const std::string& b) { return OnHelperAnswer(d, b); };
+  Drawings = std::make_unique<drawings::DrawingList>(drawings::DrawingListParts{
+      *this, *TreeView1, ImageList1, *dwgNoLabel, *DwgCheckBox, *DxfCheckBox, *GetChildFolderCheckBox,
+      *ModifySaveCheckBox, *FileSortRadioGroup, DroppedItems, RunList, TempExtractFolders, KeptExtractFolders,
+      DwgIconIndex, DxfIconIndex, DrawingCount});
+  onDropFiles = [this](const std::vector<std::string>& paths) { FormDropFiles(paths); };
+  DeletePop->onClick = [this] { DeletePopClick(); };
+  ClearBtn->onClick = [this] { ClearBtnClick(); };
 
   // Creation, once.
   ShownOnce = false;
@@ -471,6 +479,14 @@ void TMain::AboutMenuClick() {
 }
 
 void TMain::QuitBtnClick() { close(); }
+
+void TMain::FormDropFiles(const std::vector<std::string>& paths) { Drawings->OnFilesDropped(paths); }
+
+void TMain::DeletePopClick() { Drawings->DeletePopClick(); }
+
+void TMain::ClearBtnClick() { Drawings->ClearBtnClick(); }
+
+void TMain::CollectRunList() { Drawings->CollectRunList(); }
 
 // ---------------------------------------------------------------- folders
 

@@ -6,6 +6,10 @@
 
 #include "ui/widgets.h"
 
+namespace drawings {
+class DrawingList;
+}
+
 namespace acadlink {
 class TGetAutoCADHandleForm;
 }
@@ -122,6 +126,14 @@ class TMain : public ui::Form {
   void HelpMenuClick();
   void AboutMenuClick();
   void QuitBtnClick();
+  void FormDropFiles(const std::vector<std::string>& paths);
+  void DeletePopClick();
+  void ClearBtnClick();
+
+  // The drawing tree's operations (drop, removal, run list).
+  std::unique_ptr<drawings::DrawingList> Drawings;
+  // RunList := the tree's drawings in the chosen order.
+  void CollectRunList();
 
   // Forms the main window opens; set by the program entry after creating them.
   ui::Form* AboutBox = nullptr;
