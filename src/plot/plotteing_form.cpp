@@ -1,0 +1,58 @@
+#include "plot/plotteing_form.h"
+
+#include "base/profile.h"
+
+namespace plot {
+
+namespace {
+constexpr const char* kSection = "PlottingWindow";
+}
+
+TPlotteingForm::TPlotteingForm(std::string settingsPath)
+    : ui::Form("TPlotteingForm"), SettingsPath(std::move(settingsPath)) {
+  setCaption("Kestrelメッセージ");
+  setBounds(kDesignLeft, kDesignTop, kDesignWidth, kDesignHeight);
+  resizable = false;
+  systemMenu = false;
+  onShow = [this] { FormShow(); };
+  onClose = [this] { FormClose(); };
+
+  Label1 = make<ui::Label>(this);
+  Label1->setCaption("ただいま印刷中！！");
+  Label1->setBounds(12, 8, 244, 16);
+
+  ProgressBar1 = make<ui::ProgressBar>(this);
+  ProgressBar1->setBounds(12, 30, 244, 18);
+
+  StopBitBtn = make<ui::Button>(this);
+  StopBitBtn->setCaption("印刷中止");
+  StopBitBtn->setBounds(84, 56, 100, 30);
+  StopBitBtn->onClick = [this] { StopBitBtnClick(); };
+
+  ContinueFlag = true;
+  FirstShown = false;
+}
+
+void TPlotteingForm::FormShow() {
+  if (FirstShown) return;
+  const base::ProfileFile ini(SettingsPath);
+  const int top = ini.readInt(kSection, "Top", kDesignTop);
+  const int left = ini.readInt(kSection, "Left", kDesignLeft);
+  const int width = ini.readInt(kSection, "Width", kDesignWidth);
+  const int height = ini.readInt(kSection, "Height", kDesignHeight);
+  setBounds(left, top, width, height);
+  FirstShown = true;
+}
+
+void TPlotteingForm::FormClose() {
+  base::ProfileFile ini(SettingsPath);
+  const ui::Rect& b = bounds();
+  ini.writeInt(kSection, "Top", b.top);
+  ini.writeInt(kSection, "Left", b.left);
+  ini.writeInt(kSection, "Width", b.width);
+  ini.writeInt(kSection, "Height", b.height);
+}
+
+void TPlotteingForm::StopBitBtnClick() { ContinueFlag = false; }
+
+}  // namespace plot
