@@ -9,6 +9,7 @@ Program::Program() {
   Main = std::make_unique<TMain>();
   AboutBox = std::make_unique<TAboutBox>();
   GetDirDlg = std::make_unique<TGetDirDlg>();
+  PlotteingForm = std::make_unique<plot::TPlotteingForm>(Main->SettingsFilePath);
   GetAutoCADHandleForm = std::make_unique<acadlink::TGetAutoCADHandleForm>();
   Main->AboutBox = AboutBox.get();
   Main->GetDirDlg = GetDirDlg.get();
