@@ -1,11 +1,13 @@
 #include "shell/tmain.h"
 
+#include "acadlink/acad_macro.h"
 #include "base/codec.h"
 #include "base/paths.h"
 #include "base/profile.h"
 #include "base/text.h"
 #include "drawings/drawing_list.h"
 #include "platform/context.h"
+#include "plot/ploter.h"
 #include "ui/application.h"
 
 namespace shell {
@@ -37,6 +39,10 @@ TMain::TMain() : ui::Form("TMain") {
   SettingsFilePath = folder + "kestrel20.ini";
   PaperTablePath = folder + "plot.ini";
   TempFolder = folder + "tmp";
+  static const char* const sections[] = {"Ploter1Fleld", "Ploter2Fleld", "Ploter3Fleld", "Ploter4Fleld"};
+  for (int i = 0; i < 4; ++i) Ploters[i] = std::make_unique<plot::Ploter>(SettingsFilePath, sections[i]);
+  ScaleCheck = std::make_unique<acadlink::AcadMacro>(SettingsFilePath, "ScaleCheckFleld");
+  ScaleSet = std::make_unique<acadlink::AcadMacro>(SettingsFilePath, "ScaleSet");
   DeleteFolderTree(TempFolder);
   base::createFolder(TempFolder);
   SettingsDialogOpened = false;
@@ -238,8 +244,9 @@ void TMain::readSettings() {
   int height = ini.readInt(kMain, "Height", b.height);
   setBounds(left, top, width, height);
   AcadExePath = ini.readString(kMain, "AcadExePath", "None");
-  // Given to the link objects right here once the plot buttons exist.
+  forEachLink([&](acadlink::TfControl& l) { l.SetAcadExePath(AcadExePath); });
   AcadArg = ini.readString(kMain, "AcadArg", "");
+  forEachLink([&](acadlink::TfControl& l) { l.SetAcadArg(AcadArg); });
   AcadPrtDvDir = ini.readString(kMain, "AcadPrtDvDir", "None");
   AcadPrtStlDir = ini.readString(kMain, "AcadPrtStlDir", "None");
   AcadCommandWait = ini.readInt(kMain, "AcadCommandWait", 100);
@@ -351,8 +358,15 @@ void TMain::FormClose() {
   if (destroyed_) return;
   destroyed_ = true;
   writeSettings();
+  if (SettingsDialogOpened)
+    for (auto& p : Ploters)
+      if (p) p->SaveButton(CurrentBtnSet);
   RunList.clear();
   LayoutBaseSizes.clear();
+  // The macro objects write their macros back as they go.
+  for (auto& p : Ploters) p.reset();
+  ScaleCheck.reset();
+  ScaleSet.reset();
   DroppedItems.clear();
   TempExtractFolders.clear();
   KeptExtractFolders.clear();
@@ -399,11 +413,25 @@ void TMain::FillButtonSetCombo(const std::string& setName) {
 
 void TMain::ApplyButtonSet(const std::string& setName) {
   CurrentBtnSet = setName;
+  for (auto& p : Ploters)
+    if (p) p->LoadButton(setName);
   applyButtonCaptions();
 }
 
 void TMain::applyButtonCaptions() {
-  // Filled in by the plot buttons' records (loaded from the set file).
+  ui::Button* const buttons[] = {Ploter1Btn, Ploter2Btn, Ploter3Btn, Ploter4Btn};
+  for (int i = 0; i < 4; ++i) {
+    if (!Ploters[i]) continue;
+    buttons[i]->setCaption(Ploters[i]->GetUserName());
+    buttons[i]->setVisible(Ploters[i]->GetAvailable());
+  }
+}
+
+void TMain::forEachLink(const std::function<void(acadlink::TfControl&)>& fn) {
+  for (auto& p : Ploters)
+    if (p) fn(*p);
+  if (ScaleCheck) fn(*ScaleCheck);
+  if (ScaleSet) fn(*ScaleSet);
 }
 
 bool TMain::OnHelperAnswer(std::uintptr_t, const std::string& bytes) {

@@ -1,5 +1,6 @@
 // The main window: drawing tree, plot buttons, options panel, settings.
 #pragma once
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -11,7 +12,13 @@ class DrawingList;
 }
 
 namespace acadlink {
+class AcadMacro;
+class TfControl;
 class TGetAutoCADHandleForm;
+}
+
+namespace plot {
+class Ploter;
 }
 
 namespace shell {
@@ -88,6 +95,11 @@ class TMain : public ui::Form {
   bool SettingsDialogOpened = false;
   std::string SettingsFilePath, PaperTablePath;
   bool PdfDone = false;
+  // The plot buttons' records (buttons 1 to 4) and the scale check's two
+  // macro link objects: created with the window, destroyed at its close.
+  std::unique_ptr<plot::Ploter> Ploters[4];
+  std::unique_ptr<acadlink::AcadMacro> ScaleCheck;
+  std::unique_ptr<acadlink::AcadMacro> ScaleSet;
 
   // ---- settings held in fields
   std::string AcadExePath = "None";
@@ -147,6 +159,7 @@ class TMain : public ui::Form {
   void readSettings();
   void writeSettings();
   void applyButtonCaptions();
+  void forEachLink(const std::function<void(acadlink::TfControl&)>& fn);
   bool destroyed_ = false;
 };
 
