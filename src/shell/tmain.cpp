@@ -103,52 +103,52 @@ void TMain::buildControls() {
 
   ModelGroupBox = make<ui::GroupBox>(Panel3);
   ModelGroupBox->setCaption("モデル印刷設定");
-  ModelGroupBox->setBounds(4, 2, 242, 132);
+  ModelGroupBox->setBounds(4, 2, 262, 132);
   PrintScopeRadioGroup = make<ui::RadioGroup>(ModelGroupBox);
   PrintScopeRadioGroup->setCaption("印刷範囲");
   PrintScopeRadioGroup->setItems({"オブジェクト範囲", "図面範囲", "窓"});
   PrintScopeRadioGroup->setItemIndex(0);
-  PrintScopeRadioGroup->setBounds(6, 18, 112, 82);
+  PrintScopeRadioGroup->setBounds(6, 18, 128, 82);
   ModelScalePrintCheckBox = make<ui::CheckBox>(ModelGroupBox);
   ModelScalePrintCheckBox->setCaption("尺度計算印刷");
-  ModelScalePrintCheckBox->setBounds(124, 18, 112, 18);
+  ModelScalePrintCheckBox->setBounds(140, 18, 116, 18);
   ModelScalePrintCheckBox->onClick = [this] { ModelScalePrintCheckBoxClick(); };
   ScaleCalcRadioGroup = make<ui::RadioGroup>(ModelGroupBox);
   ScaleCalcRadioGroup->setCaption("印刷尺度計算");
   ScaleCalcRadioGroup->setItems({"図面範囲から計算", "DIMSCALE 倍率"});
   ScaleCalcRadioGroup->setItemIndex(1);
-  ScaleCalcRadioGroup->setBounds(124, 38, 112, 62);
+  ScaleCalcRadioGroup->setBounds(140, 38, 116, 62);
   DimMagLabel = make<ui::Label>(ModelGroupBox);
   DimMagLabel->setCaption("倍率");
-  DimMagLabel->setBounds(126, 108, 30, 16);
+  DimMagLabel->setBounds(142, 108, 30, 16);
   DimMagEdit = make<ui::Edit>(ModelGroupBox);
   DimMagEdit->setText("1");
-  DimMagEdit->setBounds(160, 104, 60, 21);
+  DimMagEdit->setBounds(176, 104, 60, 21);
 
   LayoutGroupBox = make<ui::GroupBox>(Panel3);
   LayoutGroupBox->setCaption("レイアウト印刷設定");
-  LayoutGroupBox->setBounds(250, 2, 242, 132);
+  LayoutGroupBox->setBounds(270, 2, 222, 132);
   LayoutScalePrintCheckBox = make<ui::CheckBox>(LayoutGroupBox);
   LayoutScalePrintCheckBox->setCaption("ﾚｲｱｳﾄ用紙合せ印刷");
   LayoutScalePrintCheckBox->setBounds(8, 18, 200, 18);
   LayoutScalePrintCheckBox->onClick = [this] { LayoutScalePrintCheckBoxClick(); };
   LayoutPrintGroupBox = make<ui::GroupBox>(LayoutGroupBox);
   LayoutPrintGroupBox->setCaption("ﾚｲｱｳﾄ印刷");
-  LayoutPrintGroupBox->setBounds(6, 40, 230, 86);
+  LayoutPrintGroupBox->setBounds(6, 40, 210, 86);
   LayoutBaseLabel = make<ui::Label>(LayoutPrintGroupBox);
   LayoutBaseLabel->setCaption("ﾍﾞｰｽ用紙ｻｲｽﾞ");
-  LayoutBaseLabel->setBounds(8, 24, 84, 16);
+  LayoutBaseLabel->setBounds(8, 24, 80, 16);
   LayoutSizeComboBox = make<ui::ComboBox>(LayoutPrintGroupBox);
-  LayoutSizeComboBox->setBounds(96, 20, 126, 22);
+  LayoutSizeComboBox->setBounds(90, 20, 112, 22);
   LayoutAdjustLabel = make<ui::Label>(LayoutPrintGroupBox);
   LayoutAdjustLabel->setCaption("微調整");
-  LayoutAdjustLabel->setBounds(8, 56, 84, 16);
+  LayoutAdjustLabel->setBounds(8, 56, 80, 16);
   LayoutAdjustEdit = make<ui::Edit>(LayoutPrintGroupBox);
   LayoutAdjustEdit->setText("100");
-  LayoutAdjustEdit->setBounds(96, 52, 60, 21);
+  LayoutAdjustEdit->setBounds(90, 52, 60, 21);
   LayoutPercentLabel = make<ui::Label>(LayoutPrintGroupBox);
   LayoutPercentLabel->setCaption("%");
-  LayoutPercentLabel->setBounds(160, 56, 20, 16);
+  LayoutPercentLabel->setBounds(154, 56, 20, 16);
 
   PrintModeRadioGroup = make<ui::RadioGroup>(Panel3);
   PrintModeRadioGroup->setCaption("印刷モード");
@@ -176,24 +176,24 @@ void TMain::buildControls() {
   struct Box {
     ui::CheckBox** box;
     const char* caption;
-    int x, y;
+    int x, y, w;
     bool checked;
   };
   Box boxes[] = {
-      {&DwgCheckBox, "DWG選択", 8, 18, true},
-      {&DxfCheckBox, "Dxf選択", 8, 38, true},
-      {&GetChildFolderCheckBox, "子ﾌｫﾙﾀﾞも選択", 8, 58, false},
-      {&LzhCheckBox, "LZH解凍", 108, 18, true},
-      {&ZipCheckBox, "Zip解凍", 108, 38, false},
-      {&ModifySaveCheckBox, "印刷ﾃﾞﾊﾞｲｽを保存", 108, 58, false},
-      {&UnLzhFolderCheckBox, "解凍後ﾌｧｲﾙ保存", 206, 18, false},
-      {&UnLzhFolderFixCheckBox, "解凍ﾌｫﾙﾀﾞ固定", 206, 38, false},
-      {&UnLzhAddFolderCheckBox, "ﾌｫﾙﾀﾞ付解凍", 206, 58, false},
+      {&DwgCheckBox, "DWG選択", 6, 18, 74, true},
+      {&DxfCheckBox, "Dxf選択", 80, 18, 74, true},
+      {&LzhCheckBox, "LZH解凍", 154, 18, 74, true},
+      {&ZipCheckBox, "Zip解凍", 228, 18, 74, false},
+      {&GetChildFolderCheckBox, "子ﾌｫﾙﾀﾞも選択", 6, 39, 104, false},
+      {&ModifySaveCheckBox, "印刷ﾃﾞﾊﾞｲｽを保存", 110, 39, 122, false},
+      {&UnLzhAddFolderCheckBox, "ﾌｫﾙﾀﾞ付解凍", 232, 39, 84, false},
+      {&UnLzhFolderCheckBox, "解凍後ﾌｧｲﾙ保存", 6, 60, 104, false},
+      {&UnLzhFolderFixCheckBox, "解凍ﾌｫﾙﾀﾞ固定", 110, 60, 104, false},
   };
   for (const Box& b : boxes) {
     ui::CheckBox* c = make<ui::CheckBox>(CollectGroupBox);
     c->setCaption(b.caption);
-    c->setBounds(b.x, b.y, b.box == &UnLzhFolderFixCheckBox ? 82 : 98, 18);
+    c->setBounds(b.x, b.y, b.w, 18);
     c->setChecked(b.checked);
     *b.box = c;
   }
@@ -201,7 +201,7 @@ void TMain::buildControls() {
   FolderFixSpeedButton = make<ui::Button>(CollectGroupBox);
   FolderFixSpeedButton->setCaption("...");
   FolderFixSpeedButton->flat = true;
-  FolderFixSpeedButton->setBounds(290, 37, 20, 20);
+  FolderFixSpeedButton->setBounds(214, 59, 22, 20);
   FolderFixSpeedButton->onClick = [this] { FolderFixSpeedButtonClick(); };
 }
 
