@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "acadlink/acad_macro.h"
+#include "plot/plot_options.h"
 
 namespace plot {
 
@@ -90,6 +91,23 @@ class Ploter : public acadlink::AcadMacroTwo {
   bool LayoutScaleFitted = false;
   std::int32_t ScaleDecision = 0;
   platform::WindowHandle PdfHelperWindow = 0;
+
+  // ---- the plot run (plot_run.cpp)
+
+  // Prints the drawings in order on the AutoCAD this link is attached to;
+  // the outcome is told to the user in message boxes.
+  void PlotDrawings(const std::vector<std::string>& drawings, const PlotOptions& options);
+  // Saves the open drawing over TempDrawingPath; wait: the pause in ms.
+  void SaveAsTempDrawing(int wait);
+  void StartPdfHelper(platform::WindowHandle mainWindow);
+  void NotifyPdfHelper(const std::string& text);
+  // Waits until AutoCAD shows its command prompt. During a run the wait is
+  // bounded: it throws RunHalted when the time limit passes, AutoCAD's
+  // windows are gone or the stop button was pressed.
+  void WaitForPrompt();
+  // The run in progress; null between runs.
+  PlotRunState* Run = nullptr;
+  bool IsPlotting() const { return Run != nullptr; }
 };
 
 }  // namespace plot

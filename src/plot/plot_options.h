@@ -1,0 +1,76 @@
+// What a plot run is handed by the main window, and the state of one run
+// that the macro lines read and write.
+#pragma once
+#include <cstdint>
+#include <string>
+
+#include "platform/desktop.h"
+
+namespace plot {
+
+class TPlotteingForm;
+
+// Every wait for AutoCAD (its command prompt, the PDF/DWF helper's answer)
+// ends after this many seconds at the latest.
+inline constexpr int kDefaultAcadWaitLimit = 300;
+
+struct PlotOptions {
+  int PrintScope = 0;   // 0 extents, 1 limits, 2 window
+  int PrintMode = 0;    // 0 model or current layout, 1 all layouts
+  int ScaleCalc = 0;    // 0 from the limits, 1 from DIMSCALE
+  int CommandWait = 100;  // milliseconds between typed steps
+  bool AcadClose = false;
+  bool ModelScalePrint = false;
+  bool LayoutScalePrint = false;
+  std::string LayoutBaseSize = "000x000";  // A "x" B
+  double LayoutAdjust = 100;               // percent
+  bool ModifySave = false;
+  double DimMag = 1;
+  int FileSort = 0;  // 0 ascending, otherwise descending
+  int FileDia = 1, CmdDia = 1, Proxynotice = 1;  // given back at the end
+  bool Psltscale = false;
+  bool ScaleWarning = true;
+  bool FitOffset00 = true;
+  int FontControl = 0;  // 0 nothing, 1 Enter, 2 the replacement font
+  std::string ReplaceFont = "bigfont.shx";
+  bool DynStop = false;
+
+  // Seconds; 0 or less means the default.
+  int AcadWaitLimit = kDefaultAcadWaitLimit;
+  // The main window's flag that its copy-data handler sets when the PDF/DWF
+  // helper answers; the run clears it before each request. Null: no helper
+  // answer can arrive, the run does not wait for one.
+  bool* PdfDone = nullptr;
+  // Passed to the PDF/DWF helper on its command line: where it answers.
+  platform::WindowHandle MainWindowHandle = 0;
+};
+
+enum class PrintModeKind { Model, CurrentLayout, AllLayouts };
+
+// One run as the macro lines see it. Lives for the duration of
+// PlotDrawings; the Ploter points at it while the run is in progress.
+struct PlotRunState {
+  const PlotOptions* Options = nullptr;
+  TPlotteingForm* Progress = nullptr;  // owner of the run's messages; null before it is shown
+  PrintModeKind Mode = PrintModeKind::Model;
+  std::string DrawingPath;  // full path of the drawing being printed
+  std::string LayoutName;   // the current sheet's layout (all-layouts mode)
+  std::string ScaleAnswer;  // "1=" + n, "F" or empty
+  bool LayoutScope = false; // set by "#LAYOUTSCOPE", read by "#LAYOUTOFFSET"; kept across sheets
+  std::string PdfBaseName;  // of the current sheet
+  std::string SavedDynMode;
+  // Set while the waits may end the run because the stop button was pressed.
+  bool StopEndsWaits = true;
+  // Milliseconds one wait may last.
+  std::int64_t WaitLimitMs = kDefaultAcadWaitLimit * 1000LL;
+};
+
+// Why a run ended before its drawings were done.
+enum class RunHalt { None, Stopped, TimedOut, AcadGone, HelperSilent };
+
+// Thrown by the run's waits; PlotDrawings catches it and ends the run.
+struct RunHalted {
+  RunHalt why;
+};
+
+}  // namespace plot
