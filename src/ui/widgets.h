@@ -365,7 +365,7 @@ class StringGrid : public Control {
   };
   Cell& at(int col, int row);
   int cols_ = 5, rows_ = 5;
-  std::vector<Cell> cells_;  // rows_ * cols_, row-major
+  std::vector<Cell> cells_ = std::vector<Cell>(5 * 5);  // rows_ * cols_, row-major
   int selCol_ = 1, selRow_ = 1;
 };
 
