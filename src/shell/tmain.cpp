@@ -31,6 +31,10 @@ TMain::TMain() : ui::Form("TMain") {
   onDropFiles = [this](const std::vector<std::string>& paths) { FormDropFiles(paths); };
   DeletePop->onClick = [this] { DeletePopClick(); };
   ClearBtn->onClick = [this] { ClearBtnClick(); };
+  Ploter1Btn->onClick = [this] { Ploter1BtnClick(); };
+  Ploter2Btn->onClick = [this] { Ploter2BtnClick(); };
+  Ploter3Btn->onClick = [this] { Ploter3BtnClick(); };
+  Ploter4Btn->onClick = [this] { Ploter4BtnClick(); };
 
   // Creation, once.
   ShownOnce = false;
@@ -282,6 +286,7 @@ void TMain::readSettings() {
   UnLzhFolderFixCheckBox->setChecked(flag("UNLZHFOLDERFIX", false));
   UnLzhAddFolderCheckBox->setChecked(flag("UNLZHADDFOLDER", false));
   DynStop = flag("DYNSTOP", false);
+  AcadWaitLimit = ini.readInt(kMain, "AcadWaitLimit", 300);
   FixedExtractFolder = ini.readString(kMain, "FIXARCHIVEOPENDIR", "ﾏｲ ｺﾝﾋﾟｭｰﾀ");
   FontControlRadioGroup->setItemIndex(ini.readInt(kMain, "FONTCONTROL", 0));
   FontEdit->setText(ini.readString(kMain, "REPLASEFONT", "bigfont.shx"));
@@ -344,6 +349,7 @@ void TMain::writeSettings() {
   flag("DYNSTOP", DynStop);
   num("FONTCONTROL", FontControlRadioGroup->itemIndex());
   put("REPLASEFONT", FontEdit->text());
+  num("AcadWaitLimit", AcadWaitLimit);
   put("FIXARCHIVEOPENDIR", FixedExtractFolder);
   if (unwritable) {
     ui::showMessage(this, "設定ファイルに書き込めませんでした。\r\n" + SettingsFilePath);

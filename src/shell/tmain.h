@@ -116,6 +116,21 @@ class TMain : public ui::Form {
   bool FitOffset00 = true;
   bool OnlyPc3 = true;
   bool DynStop = false;
+  // Seconds a plot run waits for AutoCAD's prompt or the PDF/DWF helper
+  // before it gives up ("AcadWaitLimit").
+  int AcadWaitLimit = 300;
+
+  // ---- print dispatch (plot_dispatch.cpp)
+  // Checks the request, connects button n's record (1 to 4) to AutoCAD and
+  // runs the plot. Ignored while a run is in progress: the run processes
+  // messages, and a second run on the same AutoCAD must not nest in it.
+  void PlotButtonClick(int n);
+  void Ploter1BtnClick() { PlotButtonClick(1); }
+  void Ploter2BtnClick() { PlotButtonClick(2); }
+  void Ploter3BtnClick() { PlotButtonClick(3); }
+  void Ploter4BtnClick() { PlotButtonClick(4); }
+  // True from the connection of a plot run until it has ended.
+  bool Plotting = false;
 
   // ---- operations
   void LoadLayoutSizes();

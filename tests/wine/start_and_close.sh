@@ -29,7 +29,7 @@ for key in Top Left Width Height AcadExePath AcadArg AcadPrtDvDir AcadPrtStlDir 
            Proxynotice PrintMode PrintArea ScaleCalc LayoutSizeIndex LayoutAdjust DimMag CurrentBtnSet AcadClose \
            ModelScalePrint LayoutScalePrint FileSort ModifySave ModeVisible Psltscale StartWait GetChildFolder \
            DwgChoose DxfChoose ScaleWarning FITOFFSET00 ONLYPC3 LZH ZIP UNLZHFOLDER UNLZHFOLDERFIX UNLZHADDFOLDER \
-           DYNSTOP FIXARCHIVEOPENDIR FONTCONTROL REPLASEFONT; do
+           DYNSTOP FIXARCHIVEOPENDIR FONTCONTROL REPLASEFONT AcadWaitLimit; do
   grep -q "^$key=" "$PROG/ini.utf8" || fail "key $key missing"
 done
 last=$(grep '=' "$PROG/ini.utf8" | tail -n 1)

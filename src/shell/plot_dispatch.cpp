@@ -1,0 +1,107 @@
+// The plot buttons: check the request, connect the button's record to
+// AutoCAD, hand the run list and the options to the plot run.
+#include <memory>
+
+#include "acadlink/connect_autocad.h"
+#include "base/numbers.h"
+#include "plot/ploter.h"
+#include "shell/tmain.h"
+#include "ui/application.h"
+
+namespace shell {
+
+namespace {
+
+const std::string kNoDrawings = "印刷するファイルを指定してください   ";
+const std::string kNoButtonPaper = "このボタンの用紙サイズが設定されていません。\r\n尺度計算のために設定して下さい。 ";
+const std::string kNoBasePaper = "レイアウトのベース用紙サイズを設定して下さい。";
+const std::string kSaveQuestion = "本当に印刷デバイスを保存しますか？";
+const char* const kNoPaper = "000x000";
+
+// Ends the run's mark however the handler leaves.
+struct PlottingMark {
+  bool& flag;
+  explicit PlottingMark(bool& f) : flag(f) { flag = true; }
+  ~PlottingMark() { flag = false; }
+};
+
+}  // namespace
+
+void TMain::PlotButtonClick(int n) {
+  if (Plotting) return;
+  if (n < 1 || n > 4 || !Ploters[n - 1]) return;
+  plot::Ploter& ploter = *Ploters[n - 1];
+
+  CollectRunList();
+  if (RunList.empty()) return ui::showMessage(this, kNoDrawings);
+
+  const bool scalePrint = ModelScalePrintCheckBox->checked() || LayoutScalePrintCheckBox->checked();
+  if (scalePrint && ploter.GetPaperSize() == kNoPaper) return ui::showMessage(this, kNoButtonPaper);
+
+  const int base = LayoutSizeComboBox->itemIndex();
+  auto basePaperMissing = [&] {
+    if (base < 0 || base >= static_cast<int>(LayoutBaseSizes.size())) return true;
+    return LayoutScalePrintCheckBox->checked() && LayoutBaseSizes[base] == kNoPaper;
+  };
+  // The answer counts for this run only; the check box keeps its state.
+  bool modifySave = ModifySaveCheckBox->checked();
+  auto confirmSave = [&] {
+    if (!modifySave) return true;
+    switch (ui::messageBox(this, kSaveQuestion, ui::kMessageCaption, ui::MsgButtons::YesNoCancel)) {
+      case ui::MsgResult::Cancel: return false;
+      case ui::MsgResult::No: modifySave = false; return true;
+      default: modifySave = true; return true;
+    }
+  };
+  // Button 4 asks before it checks the base paper.
+  if (n == 4) {
+    if (!confirmSave()) return;
+    if (basePaperMissing()) return ui::showMessage(this, kNoBasePaper);
+  } else {
+    if (basePaperMissing()) return ui::showMessage(this, kNoBasePaper);
+    if (!confirmSave()) return;
+  }
+
+  // Messages are processed while connecting too: no second run may begin.
+  PlottingMark mark(Plotting);
+  std::unique_ptr<acadlink::TGetAutoCADHandleForm> ownForm;
+  acadlink::TGetAutoCADHandleForm* form = GetAutoCADHandleForm;
+  if (!form) form = (ownForm = std::make_unique<acadlink::TGetAutoCADHandleForm>()).get();
+  if (!acadlink::ConnectAutoCAD(ploter, StartWait, acadlink::kPrintCancelMessage, acadlink::kPrintFailureMessage,
+                                *form))
+    return;
+
+  // Taken now, after the connection: the run works on these copies. A
+  // number field that does not parse throws to the default error report.
+  plot::PlotOptions o;
+  o.PrintScope = PrintScopeRadioGroup->itemIndex();
+  o.PrintMode = PrintModeRadioGroup->itemIndex();
+  o.ScaleCalc = ScaleCalcRadioGroup->itemIndex();
+  o.CommandWait = AcadCommandWait;
+  o.AcadClose = AcadClose;
+  o.ModelScalePrint = ModelScalePrintCheckBox->checked();
+  o.LayoutScalePrint = LayoutScalePrintCheckBox->checked();
+  o.LayoutBaseSize = LayoutBaseSizes[base];
+  o.LayoutAdjust = base::parseNumber(LayoutAdjustEdit->text());
+  o.ModifySave = modifySave;
+  o.DimMag = base::parseNumber(DimMagEdit->text());
+  o.FileSort = FileSortRadioGroup->itemIndex();
+  o.FileDia = FileDia;
+  o.CmdDia = CmdDia;
+  o.Proxynotice = Proxynotice;
+  o.Psltscale = Psltscale;
+  o.ScaleWarning = ScaleWarning;
+  o.FitOffset00 = FitOffset00;
+  o.FontControl = FontControlRadioGroup->itemIndex();
+  o.ReplaceFont = FontEdit->text();
+  o.DynStop = DynStop;
+  o.AcadWaitLimit = AcadWaitLimit;
+  o.PdfDone = &PdfDone;
+  o.MainWindowHandle = handle();
+
+  // A copy: drops and clicks on the tree are still handled during the run.
+  const std::vector<std::string> drawings = RunList;
+  ploter.PlotDrawings(drawings, o);
+}
+
+}  // namespace shell
