@@ -1,0 +1,144 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+
+#include "base/profile.h"
+#include "plot/plotteing_form.h"
+#include "plot/scale_dialogs.h"
+#include "shell/program.h"
+#include "support/sim_env.h"
+
+namespace {
+
+using plot::TDwgAreaUndefinedDlg;
+using plot::TPlotteingForm;
+using plot::TScaleUnCorrectDlg;
+
+struct PlotDialogsTest : ::testing::Test {
+  testing_support::SimEnv env;
+  std::string ini = env.path("kestrel20.ini");
+};
+
+// The one button of a form that Esc (cancel) or Enter (default) presses.
+ui::Button* keyButton(ui::Form& f, bool cancel) {
+  ui::Button* found = nullptr;
+  for (ui::Control* c : f.children()) {
+    auto* b = dynamic_cast<ui::Button*>(c);
+    if (!b || (cancel ? !b->isCancel : !b->isDefault())) continue;
+    EXPECT_EQ(found, nullptr) << "two such buttons on " << f.className();
+    found = b;
+  }
+  return found;
+}
+
+TEST_F(PlotDialogsTest, ProgressWindowKeepsItsPlaceFromOneRunToTheNext) {
+  {
+    TPlotteingForm f(ini);
+    EXPECT_EQ(f.caption(), "Kestrelメッセージ");
+    EXPECT_FALSE(f.systemMenu);
+    EXPECT_EQ(f.Label1->caption(), "ただいま印刷中！！");
+    EXPECT_EQ(f.StopBitBtn->caption(), "印刷中止");
+    f.show();
+    EXPECT_EQ(f.bounds().left, 378);
+    EXPECT_EQ(f.bounds().top, 287);
+    EXPECT_EQ(f.bounds().width, 276);
+    EXPECT_EQ(f.bounds().height, 133);
+    EXPECT_TRUE(f.ContinueFlag);
+    f.StopBitBtn->click();
+    EXPECT_FALSE(f.ContinueFlag);
+    EXPECT_TRUE(f.shown());  // the click does nothing else
+    f.setBounds(40, 50, 300, 140);
+    f.close();
+  }
+  EXPECT_EQ(env.readFile("kestrel20.ini"), "[PlottingWindow]\r\nTop=50\r\nLeft=40\r\nWidth=300\r\nHeight=140\r\n");
+  TPlotteingForm next(ini);
+  next.show();
+  EXPECT_EQ(next.bounds().left, 40);
+  EXPECT_EQ(next.bounds().height, 140);
+  // Only the first show restores the placement.
+  base::ProfileFile(ini).writeString("PlottingWindow", "Left", "500");
+  next.hide();
+  next.show();
+  EXPECT_EQ(next.bounds().left, 40);
+}
+
+TEST_F(PlotDialogsTest, EachWindowIsTheOnlyTopMostOneWhileItLives) {
+  ui::Form other("TOther");
+  other.setTopMost(true);
+  auto progress = std::make_unique<TPlotteingForm>(ini);
+  EXPECT_TRUE(progress->topMost());
+  EXPECT_FALSE(other.topMost());
+  {
+    TScaleUnCorrectDlg dlg;
+    EXPECT_TRUE(dlg.topMost());
+    EXPECT_FALSE(progress->topMost());
+    EXPECT_FALSE(other.topMost());
+  }
+  EXPECT_TRUE(progress->topMost());
+  EXPECT_FALSE(other.topMost());
+  progress.reset();
+  EXPECT_TRUE(other.topMost());
+
+  // A form pushed down and gone meanwhile is not touched.
+  auto gone = std::make_unique<ui::Form>("TGone");
+  gone->setTopMost(true);
+  auto dlg = std::make_unique<TDwgAreaUndefinedDlg>();
+  gone.reset();
+  dlg.reset();
+  EXPECT_TRUE(other.topMost());
+}
+
+TEST_F(PlotDialogsTest, DoubtfulScaleDialogResults) {
+  TScaleUnCorrectDlg dlg;
+  EXPECT_EQ(dlg.caption(), "Kestrelメッセージ");
+  EXPECT_EQ(dlg.position, ui::FormPosition::ScreenCenter);
+  EXPECT_FALSE(dlg.resizable);
+  EXPECT_EQ(dlg.Label3->caption(), "あります。     どの方法で印刷しますか。？");
+  EXPECT_EQ(dlg.AnotherCheckBox->caption(), "他の図面も同じとする。");
+  EXPECT_EQ(keyButton(dlg, false), dlg.FreeScaleBtn);
+  EXPECT_EQ(keyButton(dlg, true), dlg.PrintCancelBtn);
+
+  auto ask = [&](std::function<void()> user) {
+    env.ui.modalHandlers["TScaleUnCorrectDlg"] = [user](ui::Form&) { user(); };
+    dlg.ScaleLabel->setCaption("1=2.37");
+    dlg.showModal();
+    EXPECT_FALSE(dlg.shown());
+    return dlg.Result;
+  };
+  EXPECT_EQ(ask([&] { dlg.AnotherCheckBox->click(); dlg.ScaleBtn->click(); }), 2);
+  EXPECT_TRUE(dlg.AnotherCheckBox->checked());
+  EXPECT_EQ(ask([&] { keyButton(dlg, false)->click(); }), 1);
+  EXPECT_FALSE(dlg.AnotherCheckBox->checked());  // unchecked when shown
+  EXPECT_EQ(ask([&] { keyButton(dlg, true)->click(); }), 0);
+  EXPECT_EQ(ask([&] { dlg.ScaleBtn->click(); }), 2);
+  EXPECT_EQ(ask([&] { dlg.close(); }), 0);  // the frame's close is "印刷中止"
+}
+
+TEST_F(PlotDialogsTest, UndefinedLimitsDialogResults) {
+  TDwgAreaUndefinedDlg dlg;
+  EXPECT_EQ(dlg.Label1->caption(), "この図面は、図面範囲が設定されていないため");
+  EXPECT_EQ(dlg.Label2->caption(), "尺度合わせ印刷はできません。");
+  EXPECT_EQ(keyButton(dlg, false), dlg.FreeScaleBtn);
+  EXPECT_EQ(keyButton(dlg, true), dlg.PrintCancelBtn);
+  for (ui::Control* c : dlg.children()) EXPECT_EQ(dynamic_cast<ui::CheckBox*>(c), nullptr);
+
+  env.ui.modalHandlers["TDwgAreaUndefinedDlg"] = [&](ui::Form&) { dlg.FreeScaleBtn->click(); };
+  dlg.showModal();
+  EXPECT_EQ(dlg.Result, 1);
+  env.ui.modalHandlers["TDwgAreaUndefinedDlg"] = [&](ui::Form& f) { f.close(); };
+  dlg.showModal();
+  EXPECT_EQ(dlg.Result, 0);
+}
+
+TEST_F(PlotDialogsTest, TheProgressWindowIsCreatedAfterTheFolderDialog) {
+  shell::Program program;
+  std::vector<std::string> order;
+  for (ui::Form* f : ui::Form::allForms()) order.push_back(f->className());
+  auto at = [&](const char* name) { return std::find(order.begin(), order.end(), name) - order.begin(); };
+  EXPECT_LT(at("TGetDirDlg"), at("TPlotteingForm"));
+  EXPECT_LT(at("TPlotteingForm"), at("TGetAutoCADHandleForm"));
+  EXPECT_EQ(program.PlotteingForm->SettingsPath, program.Main->SettingsFilePath);
+}
+
+}  // namespace
