@@ -4,6 +4,8 @@
 //   uigallery.exe                 the gallery
 //   uigallery.exe --modal         opens the modal form at once
 //   uigallery.exe --message       opens the Yes/No/Cancel box at once
+//   uigallery.exe --drop          drops two files on itself, one with a path
+//                                 longer than MAX_PATH
 //   uigallery.exe --filltree N    fills the tree with N nodes and exits
 //                                 (time it from outside to see it stay linear)
 #include <memory>
@@ -14,7 +16,8 @@
 #include "ui/application.h"
 #include "ui/widgets.h"
 #include "ui/win32/win32_backend.h"
-#include "uigallery/gallery_icons.h"
+#include "base/codec.h"
+#include "uigallery/gallery_native.h"
 
 namespace {
 
@@ -73,6 +76,17 @@ class Gallery : public Form {
     buildTree();
     buildGrid();
     buildRight();
+    acceptFiles = true;
+    onDropFiles = [this](const std::vector<std::string>& files) {
+      std::string first = files.empty() ? std::string() : files.front();
+      std::string name = first.substr(first.rfind('\\') + 1);
+      event(std::to_string(files.size()) + " 個のファイル, 1 個目は " + std::to_string(base::utf8ToUtf16(first).size()) +
+            " 文字: …\\" + name);
+    };
+    onCopyData = [this](std::uintptr_t data, const std::string& bytes) {
+      event("コピーデータ " + std::to_string(data) + ": " + std::to_string(bytes.size()) + " バイト");
+      return bytes.size() > 0;
+    };
   }
 
   void fillTree(int n) {
@@ -116,6 +130,12 @@ class Gallery : public Form {
       fillTree(2000);
       event("2000 ノード");
     });
+    view->add("一覧に追加(&A)", [this] {
+      int i = Layouts->addItem("追加 " + std::to_string(Layouts->count()));
+      Layouts->setItemIndex(i);
+      event("一覧に追加");
+    });
+    view->add("一覧の先頭を削除(&D)", [this] { Layouts->deleteItem(0); });
     MenuItem* disabled = view->add("無効な項目");
     disabled->enabled = false;
     MenuItem* help = menu->add("ヘルプ(&H)");
@@ -372,6 +392,11 @@ extern "C" int wWinMain(void*, void*, wchar_t* commandLine, int) {
   for (const std::string& a : args) {
     if (a == "--modal") gallery->showModalSample();
     if (a == "--message") gallery->askQuestion();
+    if (a == "--drop") {
+      std::string deep = "C:\\図面";
+      while (base::utf8ToUtf16(deep).size() < 300) deep += "\\とても長いフォルダの名前";
+      gallery::postDrop(gallery->handle(), {base::utf8ToUtf16(deep + "\\最後の図面.dwg"), u"C:\\a.dwg"});
+    }
   }
   backend.run(*gallery);
   gallery.reset();

@@ -448,7 +448,7 @@ class ListBoxPeer : public NoCaptionPeer {
   void sync(Prop p) override {
     switch (p) {
       case Prop::Items:
-        fill();
+        if (!insertOrDeleteOne()) fill();
         return;
       case Prop::ItemIndex:
         ++suppress_;
@@ -484,9 +484,35 @@ class ListBoxPeer : public NoCaptionPeer {
     SendMessageW(hwnd_, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(hwnd_, nullptr, TRUE);
     --suppress_;
+    mirror_ = list_.items();
+  }
+  // addItem and deleteItem change one item: refilling a long list for each
+  // would make filling it quadratic in window calls.
+  bool insertOrDeleteOne() {
+    const auto& items = list_.items();
+    size_t n = items.size(), m = mirror_.size();
+    if (n != m + 1 && n + 1 != m) return false;
+    size_t i = 0;
+    while (i < std::min(n, m) && items[i] == mirror_[i]) ++i;
+    bool inserted = n == m + 1;
+    bool restSame = inserted ? std::equal(items.begin() + i + 1, items.end(), mirror_.begin() + i)
+                             : std::equal(mirror_.begin() + i + 1, mirror_.end(), items.begin() + i);
+    if (!restSame) return false;
+    ++suppress_;
+    if (inserted) {
+      SendMessageW(hwnd_, LB_INSERTSTRING, i, reinterpret_cast<LPARAM>(wide(items[i]).c_str()));
+      mirror_.insert(mirror_.begin() + i, items[i]);
+    } else {
+      SendMessageW(hwnd_, LB_DELETESTRING, i, 0);
+      mirror_.erase(mirror_.begin() + i);
+    }
+    SendMessageW(hwnd_, LB_SETCURSEL, list_.itemIndex(), 0);
+    --suppress_;
+    return true;
   }
 
   ListBox& list_;
+  std::vector<std::string> mirror_;  // the items the window holds
 };
 
 // ---------------------------------------------------------------- ProgressBar

@@ -1,6 +1,10 @@
-#include "uigallery/gallery_icons.h"
+#include "uigallery/gallery_native.h"
 
 #include <windows.h>
+#include <shellapi.h>
+#include <shlobj.h>
+
+#include <cstring>
 
 namespace gallery {
 
@@ -47,6 +51,22 @@ std::uintptr_t makeIcon(IconKind kind) {
   DeleteDC(dc);
   ReleaseDC(nullptr, screen);
   return reinterpret_cast<std::uintptr_t>(icon);
+}
+
+void postDrop(std::uintptr_t hwnd, const std::vector<std::u16string>& paths) {
+  size_t chars = 1;  // the list ends with an empty name
+  for (auto& p : paths) chars += p.size() + 1;
+  HGLOBAL mem = GlobalAlloc(GHND, sizeof(DROPFILES) + chars * sizeof(wchar_t));
+  auto* drop = static_cast<DROPFILES*>(GlobalLock(mem));
+  drop->pFiles = sizeof(DROPFILES);
+  drop->fWide = TRUE;
+  auto* out = reinterpret_cast<wchar_t*>(reinterpret_cast<char*>(drop) + sizeof(DROPFILES));
+  for (auto& p : paths) {
+    std::memcpy(out, p.data(), p.size() * sizeof(wchar_t));
+    out += p.size() + 1;
+  }
+  GlobalUnlock(mem);
+  PostMessageW(reinterpret_cast<HWND>(hwnd), WM_DROPFILES, reinterpret_cast<WPARAM>(mem), 0);
 }
 
 }  // namespace gallery
