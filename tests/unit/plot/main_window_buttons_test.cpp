@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <set>
 
 #include "acadlink/acad_macro.h"
 #include "base/codec.h"
@@ -97,19 +99,34 @@ TEST_F(MainWindowButtonsTest, LinkObjectsGetTheAutoCADPathAndWriteTheirMacrosBac
   EXPECT_EQ(ini.readString("ScaleSet", "MACRO2", ""), "#PUTLIMMAX");
 }
 
-TEST_F(MainWindowButtonsTest, AFreshInstallShowsTheShippedSetBase) {
+TEST_F(MainWindowButtonsTest, AFreshInstallShowsTheShippedSetBaseWhoseMacrosUseOnlyPlotTokens) {
   const auto shipped = std::filesystem::path(__FILE__).parent_path() / "../../../data/BottonSets";
   std::filesystem::create_directories(env.path("BottonSets"));
   for (const char* name : {"base.ini", "Base.ini"})
-    std::filesystem::copy_file(shipped / name, env.path("BottonSets/") + name,
-                               std::filesystem::copy_options::overwrite_existing);
+    std::filesystem::copy_file(shipped / name, env.path("BottonSets/") + name);
+  EXPECT_EQ(env.readFile("BottonSets/base.ini"), env.readFile("BottonSets/Base.ini"));
   shell::TMain m;
   m.show();
   EXPECT_EQ(m.BtnSetComboBox->items(), std::vector<std::string>{"Base"});
   EXPECT_EQ(m.BtnSetComboBox->text(), "Base");
   EXPECT_TRUE(m.Ploter1Btn->visible());
-  EXPECT_NE(m.Ploter1Btn->caption(), "PloterName");
-  EXPECT_FALSE(m.Ploters[0]->ModelMacro.empty());
+  const std::set<std::string> tokens = {"#PRINTDEVICE", "#PRINTSTYLE", "#PAPERNAME", "#PAPERDIRECTION",
+                                        "#SCALE", "#LAYOUTSCALE", "#OUTPUTLAYOUT", "#ENTER", "#ESC", "#SCOPE",
+                                        "#MODIFYSAVE", "#FILEPLOT", "#OFFSET", "#LAYOUTOFFSET", "#LAYOUTSCOPE",
+                                        "#SAVEFILE"};
+  for (auto& p : m.Ploters) {
+    for (const auto* macro : {&p->ModelMacro, &p->LayoutMacro}) {
+      ASSERT_FALSE(macro->empty()) << p->SectionName;
+      EXPECT_EQ(macro->front(), "-plot");
+      for (const std::string& line : *macro) {
+        if (line[0] == '#') {
+          EXPECT_TRUE(tokens.count(line)) << p->SectionName << ": " << line;
+        }
+      }
+    }
+    EXPECT_EQ(std::count(p->ModelMacro.begin(), p->ModelMacro.end(), "#SCALE"), 1);
+    EXPECT_EQ(std::count(p->LayoutMacro.begin(), p->LayoutMacro.end(), "#LAYOUTSCALE"), 1);
+  }
 }
 
 }  // namespace

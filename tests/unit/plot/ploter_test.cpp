@@ -2,21 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <filesystem>
-#include <set>
 
 #include "base/codec.h"
-#include "base/paths.h"
 #include "base/profile.h"
 #include "support/sim_env.h"
 
 namespace {
 
 using Lines = std::vector<std::string>;
-namespace fs = std::filesystem;
-
-const fs::path kShippedSets = fs::path(__FILE__).parent_path() / "../../../data/BottonSets";
 
 struct PloterTest : ::testing::Test {
   testing_support::SimEnv env;
@@ -28,10 +21,7 @@ struct PloterTest : ::testing::Test {
   }
 };
 
-TEST_F(PloterTest, CreationReadsNothingAndAMissingSectionLoadsTheDefaults) {
-  writeSet("[Ploter2Fleld]\r\nUSERNAME=A3\r\n");
-  EXPECT_EQ(p.GetUserName(), "");
-  EXPECT_FALSE(p.GetAvailable());
+TEST_F(PloterTest, AMissingSectionLoadsTheDefaultsOverWhatWasThere) {
   EXPECT_EQ(p.TempDrawingPath, env.path("tmp.dwg"));
   p.ModelMacro = {"old"};
   p.LoadButton("Missing");
@@ -50,7 +40,7 @@ TEST_F(PloterTest, CreationReadsNothingAndAMissingSectionLoadsTheDefaults) {
 }
 
 TEST_F(PloterTest, AFreshSaveWritesEveryKeyInOrderWithThePaperNameQuoted) {
-  fs::create_directories(env.path("BottonSets"));
+  env.writeFile("BottonSets/Work.ini", "");
   p.LoadButton("Work");
   p.SaveButton("Work");
   EXPECT_EQ(base::cp932ToUtf8(env.readFile("BottonSets/Work.ini")),
@@ -145,38 +135,6 @@ TEST_F(PloterTest, EmptyMacroLinesAreSkippedAndAShorterSaveLeavesTheOldHigherKey
   EXPECT_EQ(key("MACRO1-4"), "5");
   p.LoadButton("Work");
   EXPECT_EQ(p.ModelMacro, (Lines{"one", "two"}));
-}
-
-TEST(ShippedButtonSets, TheTemplateAndBaseAreAlikeAndUseOnlyPlotTokens) {
-  testing_support::SimEnv env;
-  std::string bytes;
-  ASSERT_TRUE(base::readFileBytes((kShippedSets / "base.ini").string(), bytes));
-  std::string same;
-  ASSERT_TRUE(base::readFileBytes((kShippedSets / "Base.ini").string(), same));
-  EXPECT_EQ(bytes, same);
-  env.writeFile("BottonSets/Base.ini", bytes);
-  const std::set<std::string> tokens = {"#PRINTDEVICE", "#PRINTSTYLE", "#PAPERNAME", "#PAPERDIRECTION",
-                                        "#SCALE", "#LAYOUTSCALE", "#OUTPUTLAYOUT", "#ENTER", "#ESC", "#SCOPE",
-                                        "#MODIFYSAVE", "#FILEPLOT", "#OFFSET", "#LAYOUTOFFSET", "#LAYOUTSCOPE",
-                                        "#SAVEFILE"};
-  int available = 0;
-  for (const char* section : {"Ploter1Fleld", "Ploter2Fleld", "Ploter3Fleld", "Ploter4Fleld"}) {
-    plot::Ploter p(env.path("kestrel20.ini"), section);
-    p.LoadButton("Base");
-    available += p.GetAvailable();
-    for (const Lines* m : {&p.ModelMacro, &p.LayoutMacro}) {
-      ASSERT_FALSE(m->empty()) << section;
-      EXPECT_EQ(m->front(), "-plot");
-      for (const std::string& line : *m) {
-        if (line[0] == '#') {
-          EXPECT_TRUE(tokens.count(line)) << section << ": " << line;
-        }
-      }
-    }
-    EXPECT_EQ(std::count(p.ModelMacro.begin(), p.ModelMacro.end(), "#SCALE"), 1);
-    EXPECT_EQ(std::count(p.LayoutMacro.begin(), p.LayoutMacro.end(), "#LAYOUTSCALE"), 1);
-  }
-  EXPECT_GE(available, 1);
 }
 
 }  // namespace
