@@ -1,0 +1,566 @@
+// acadsim.exe: the AutoCAD stand-in in real windows.
+//
+//   acadsim.exe [--release 2000|2002|2004|2005|2006] [--lt] [--journal FILE]
+//               [--fonts DIR]... [--font NAME]... [--work DIR]
+//               [--delay MS] [--startup-delay MS] [--hang-after N]
+//               [--hang-at TEXT] [--vanish-after N] [DRAWING]
+//
+// Windows: a main frame "AutoCAD 2004 - [...]" whose command-line bar holds
+// a history and a prompt line of one class ("AcadCmdLine") among other
+// children; a separate text window "AutoCAD テキスト ウィンドウ - ..." whose
+// menu command 32781 copies the history to the clipboard; the save question
+// of "quit" as a window "AutoCAD" owned by the main frame with the buttons
+// "はい(&Y)", "いいえ(&N)", "キャンセル". Text typed with WM_COPYDATA
+// (dwData 1) is taken after the sender's SendMessage has returned.
+#include <windows.h>
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "acadsim/session.h"
+#include "base/codec.h"
+#include "base/numbers.h"
+
+namespace {
+
+constexpr UINT kInputMessage = WM_APP + 1;
+constexpr UINT_PTR kInputTimer = 1;
+constexpr UINT_PTR kStartTimer = 2;
+constexpr int kCopyHistoryCommand = 32781;
+constexpr wchar_t kFrameClass[] = L"AfxMDIFrame70";
+constexpr wchar_t kBarClass[] = L"AfxControlBar70";
+constexpr wchar_t kLineClass[] = L"AcadCmdLine";
+constexpr wchar_t kViewClass[] = L"AfxFrameOrView70";
+constexpr wchar_t kTextClass[] = L"AcadTextWindow";
+constexpr wchar_t kBoxClass[] = L"AcadMessageBox";
+constexpr wchar_t kLoaderClass[] = L"AcadSimStart";
+
+std::wstring W(std::string_view utf8) {
+  const std::u16string w = base::utf8ToUtf16(utf8);
+  return std::wstring(reinterpret_cast<const wchar_t*>(w.data()), w.size());
+}
+
+std::string U(const wchar_t* text) {
+  const std::wstring_view v(text ? text : L"");
+  return base::utf16ToUtf8(std::u16string_view(reinterpret_cast<const char16_t*>(v.data()), v.size()));
+}
+
+struct App {
+  acadsim::Options options;
+  acadsim::Behaviour behaviour;
+  std::string journalPath;
+  std::string drawing;
+  int startupDelayMs = 0;
+
+  std::unique_ptr<acadsim::Journal> journal;
+  std::unique_ptr<acadsim::Session> session;
+  HINSTANCE instance = nullptr;
+  HFONT font = nullptr;
+  HWND loader = nullptr, main = nullptr, document = nullptr, bar = nullptr, history = nullptr,
+       prompt = nullptr, status = nullptr, text = nullptr, textEdit = nullptr, box = nullptr;
+  struct Pending {
+    std::string bytes;
+    ULONGLONG due;
+  };
+  std::deque<Pending> queue;
+};
+
+App* appOf(HWND h) { return reinterpret_cast<App*>(GetWindowLongPtrW(h, GWLP_USERDATA)); }
+
+void keepApp(HWND h, UINT msg, LPARAM lParam) {
+  if (msg == WM_NCCREATE) {
+    auto* cs = reinterpret_cast<CREATESTRUCTW*>(lParam);
+    SetWindowLongPtrW(h, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
+  }
+}
+
+// A hung AutoCAD: the thread never comes back to its messages.
+[[noreturn]] void hangForever() {
+  HANDLE never = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  for (;;) WaitForSingleObject(never, INFINITE);
+}
+
+// ----------------------------------------------------------------- options
+
+bool parseInt(const std::wstring& s, int& out) {
+  auto v = base::tryParseInt(U(s.c_str()));
+  if (!v) return false;
+  out = static_cast<int>(*v);
+  return true;
+}
+
+void parseArguments(App& app) {
+  int argc = 0;
+  LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &argc);
+  if (!argv) return;
+  for (int i = 1; i < argc; ++i) {
+    const std::wstring a = argv[i];
+    const bool hasValue = i + 1 < argc;
+    auto value = [&]() { return std::wstring(argv[++i]); };
+    if (a == L"--lt") {
+      app.options.lt = true;
+    } else if (a == L"--release" && hasValue) {
+      int r = 0;
+      if (parseInt(value(), r) && r >= 2000 && r <= 2006) app.options.release = r;
+    } else if (a == L"--journal" && hasValue) {
+      app.journalPath = U(value().c_str());
+    } else if (a == L"--fonts" && hasValue) {
+      app.options.fontFolders.push_back(U(value().c_str()));
+    } else if (a == L"--font" && hasValue) {
+      app.options.fonts.push_back(U(value().c_str()));
+    } else if (a == L"--work" && hasValue) {
+      app.options.workFolder = U(value().c_str());
+    } else if (a == L"--delay" && hasValue) {
+      parseInt(value(), app.behaviour.replyDelayMs);
+    } else if (a == L"--startup-delay" && hasValue) {
+      parseInt(value(), app.startupDelayMs);
+    } else if (a == L"--hang-after" && hasValue) {
+      parseInt(value(), app.behaviour.hangAfterInputs);
+    } else if (a == L"--hang-at" && hasValue) {
+      app.behaviour.hangAtPrompt = U(value().c_str());
+    } else if (a == L"--vanish-after" && hasValue) {
+      parseInt(value(), app.behaviour.vanishAfterInputs);
+    } else if (a.rfind(L"--", 0) != 0 && app.drawing.empty()) {
+      app.drawing = U(a.c_str());
+    }
+  }
+  LocalFree(argv);
+}
+
+// ----------------------------------------------------------------- windows
+
+void setText(HWND h, const std::string& utf8) {
+  if (!h) return;
+  const std::wstring w = W(utf8);
+  // Unchanged texts are not set again: no flicker, no needless repaint.
+  const int n = GetWindowTextLengthW(h);
+  if (n == static_cast<int>(w.size())) {
+    std::wstring cur(static_cast<size_t>(n) + 1, L'\0');
+    GetWindowTextW(h, cur.data(), n + 1);
+    cur.resize(static_cast<size_t>(n));
+    if (cur == w) return;
+  }
+  SetWindowTextW(h, w.c_str());
+  InvalidateRect(h, nullptr, TRUE);
+}
+
+void closeApp(App& app) {
+  if (app.box) DestroyWindow(app.box);
+  if (app.text) DestroyWindow(app.text);
+  app.box = app.text = nullptr;
+  if (app.main) DestroyWindow(app.main);  // WM_DESTROY ends the message loop
+}
+
+void showSaveQuestion(App& app);
+
+void refresh(App& app) {
+  acadsim::Session& s = *app.session;
+  if (s.state() == acadsim::Session::State::Ended) {
+    closeApp(app);
+    return;
+  }
+  setText(app.main, s.mainTitle());
+  setText(app.document, s.drawingName() + (s.inPaperSpace() ? "  [" + s.drawing().currentLayout + "]" : "  [モデル]"));
+  setText(app.history, s.historyText());
+  setText(app.prompt, s.promptLine());
+  setText(app.text, s.textWindowTitle());
+  setText(app.textEdit, s.historyText() + "\r\n" + s.promptLine());
+  if (app.textEdit) {
+    SendMessageW(app.textEdit, EM_SETSEL, 0x7FFFFFFF, 0x7FFFFFFF);
+    SendMessageW(app.textEdit, EM_SCROLLCARET, 0, 0);
+  }
+  if (s.state() == acadsim::Session::State::AskingToSave) {
+    showSaveQuestion(app);
+  } else if (app.box) {
+    EnableWindow(app.main, TRUE);
+    DestroyWindow(app.box);
+    app.box = nullptr;
+  }
+}
+
+void processInputs(App& app) {
+  KillTimer(app.main, kInputTimer);
+  while (!app.queue.empty() && app.main) {
+    const ULONGLONG now = GetTickCount64();
+    if (app.queue.front().due > now) {
+      SetTimer(app.main, kInputTimer, static_cast<UINT>(app.queue.front().due - now), nullptr);
+      return;
+    }
+    const std::string bytes = std::move(app.queue.front().bytes);
+    app.queue.pop_front();
+    try {
+      app.session->type(bytes);
+    } catch (...) {
+      // Whatever was typed, the stand-in stays up.
+    }
+    refresh(app);
+    if (!app.main) return;
+    const acadsim::Behaviour& b = app.behaviour;
+    const int n = app.session->inputCount();
+    if (b.vanishAfterInputs >= 0 && n >= b.vanishAfterInputs) {
+      closeApp(app);
+      return;
+    }
+    if ((b.hangAfterInputs >= 0 && n >= b.hangAfterInputs) ||
+        (!b.hangAtPrompt.empty() && app.session->promptLine().find(b.hangAtPrompt) != std::string::npos)) {
+      UpdateWindow(app.main);
+      hangForever();
+    }
+  }
+}
+
+void copyHistory(App& app) {
+  const std::wstring text = W(app.session->historyText());
+  HGLOBAL mem = GlobalAlloc(GMEM_MOVEABLE, (text.size() + 1) * sizeof(wchar_t));
+  if (!mem) return;
+  if (void* p = GlobalLock(mem)) {
+    memcpy(p, text.c_str(), (text.size() + 1) * sizeof(wchar_t));
+    GlobalUnlock(mem);
+  }
+  // Another program may hold the clipboard for a moment.
+  bool open = false;
+  for (int i = 0; i < 50 && !open; ++i) open = OpenClipboard(app.text) != FALSE;
+  if (!open) {
+    GlobalFree(mem);
+    return;
+  }
+  EmptyClipboard();
+  if (!SetClipboardData(CF_UNICODETEXT, mem)) GlobalFree(mem);
+  CloseClipboard();
+}
+
+void layoutFrame(App& app) {
+  RECT rc;
+  GetClientRect(app.main, &rc);
+  const int w = rc.right, h = rc.bottom;
+  const int statusH = 22, barH = 86, toolH = 28;
+  if (app.status) MoveWindow(app.status, 0, h - statusH, w, statusH, TRUE);
+  MoveWindow(app.bar, 0, h - statusH - barH, w, barH, TRUE);
+  MoveWindow(app.history, 2, 2, w - 4, barH - 26, TRUE);
+  MoveWindow(app.prompt, 2, barH - 22, w - 4, 20, TRUE);
+  MoveWindow(app.document, 0, toolH, w, h - statusH - barH - toolH, TRUE);
+}
+
+LRESULT CALLBACK frameProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
+  keepApp(h, msg, lParam);
+  App* app = appOf(h);
+  if (!app) return DefWindowProcW(h, msg, wParam, lParam);
+  switch (msg) {
+    case WM_COPYDATA: {
+      const auto* cds = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
+      if (!cds || cds->dwData != 1) return FALSE;
+      std::string bytes;
+      if (cds->lpData && cds->cbData > 0) bytes.assign(static_cast<const char*>(cds->lpData), cds->cbData);
+      const ULONGLONG due = GetTickCount64() + static_cast<ULONGLONG>(app->behaviour.replyDelayMs > 0 ? app->behaviour.replyDelayMs : 0);
+      app->queue.push_back({std::move(bytes), app->queue.empty() || due > app->queue.back().due ? due : app->queue.back().due});
+      PostMessageW(h, kInputMessage, 0, 0);
+      return TRUE;
+    }
+    case kInputMessage:
+      processInputs(*app);
+      return 0;
+    case WM_TIMER:
+      if (wParam == kInputTimer) processInputs(*app);
+      return 0;
+    case WM_SIZE:
+      if (app->bar) layoutFrame(*app);
+      if (app->status) SendMessageW(app->status, WM_SIZE, 0, 0);
+      return 0;
+    case WM_CLOSE:
+      // The close box asks like "quit" does.
+      app->queue.push_back({"\x1b" "quit\n", 0});
+      PostMessageW(h, kInputMessage, 0, 0);
+      return 0;
+    case WM_DESTROY:
+      app->main = nullptr;
+      PostQuitMessage(0);
+      return 0;
+  }
+  return DefWindowProcW(h, msg, wParam, lParam);
+}
+
+// The history and the prompt line: their window text, the last lines that
+// fit, drawn from the bottom up.
+LRESULT CALLBACK lineProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_PAINT) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(h, &ps);
+    RECT rc;
+    GetClientRect(h, &rc);
+    FillRect(dc, &rc, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    HFONT font = reinterpret_cast<HFONT>(GetWindowLongPtrW(GetParent(h), GWLP_USERDATA));
+    HGDIOBJ old = font ? SelectObject(dc, font) : nullptr;
+    SetBkMode(dc, TRANSPARENT);
+    TEXTMETRICW tm;
+    GetTextMetricsW(dc, &tm);
+    const int lineH = tm.tmHeight > 0 ? tm.tmHeight : 14;
+    const int n = GetWindowTextLengthW(h);
+    std::wstring text(static_cast<size_t>(n) + 1, L'\0');
+    GetWindowTextW(h, text.data(), n + 1);
+    text.resize(static_cast<size_t>(n));
+    std::vector<std::wstring> lines;
+    size_t pos = 0;
+    while (pos <= text.size()) {
+      size_t end = text.find(L"\r\n", pos);
+      if (end == std::wstring::npos) end = text.size();
+      lines.push_back(text.substr(pos, end - pos));
+      pos = end + 2;
+    }
+    int y = rc.bottom - lineH;
+    for (size_t i = lines.size(); i-- > 0 && y + lineH > 0; y -= lineH)
+      TextOutW(dc, 4, y, lines[i].c_str(), static_cast<int>(lines[i].size()));
+    if (old) SelectObject(dc, old);
+    EndPaint(h, &ps);
+    return 0;
+  }
+  if (msg == WM_ERASEBKGND) return 1;
+  return DefWindowProcW(h, msg, wParam, lParam);
+}
+
+// The command-line bar keeps the font for its two lines.
+LRESULT CALLBACK barProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
+  keepApp(h, msg, lParam);
+  return DefWindowProcW(h, msg, wParam, lParam);
+}
+
+LRESULT CALLBACK viewProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
+  if (msg == WM_PAINT) {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(h, &ps);
+    RECT rc;
+    GetClientRect(h, &rc);
+    FillRect(dc, &rc, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+    wchar_t title[512];
+    const int n = GetWindowTextW(h, title, 512);
+    SetTextColor(dc, RGB(255, 255, 255));
+    SetBkMode(dc, TRANSPARENT);
+    HFONT font = reinterpret_cast<HFONT>(GetWindowLongPtrW(h, GWLP_USERDATA));
+    HGDIOBJ old = font ? SelectObject(dc, font) : nullptr;
+    TextOutW(dc, 8, 8, title, n > 0 ? n : 0);
+    if (old) SelectObject(dc, old);
+    EndPaint(h, &ps);
+    return 0;
+  }
+  return DefWindowProcW(h, msg, wParam, lParam);
+}
+
+LRESULT CALLBACK textProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
+  keepApp(h, msg, lParam);
+  App* app = appOf(h);
+  if (!app) return DefWindowProcW(h, msg, wParam, lParam);
+  switch (msg) {
+    case WM_COMMAND:
+      if (LOWORD(wParam) == kCopyHistoryCommand && app->session) copyHistory(*app);
+      return 0;
+    case WM_SIZE:
+      if (app->textEdit) MoveWindow(app->textEdit, 0, 0, LOWORD(lParam), HIWORD(lParam), TRUE);
+      return 0;
+    case WM_CLOSE:
+      ShowWindow(h, SW_HIDE);  // AutoCAD's text window hides; it is not closed
+      return 0;
+    case WM_DESTROY:
+      app->text = app->textEdit = nullptr;
+      return 0;
+  }
+  return DefWindowProcW(h, msg, wParam, lParam);
+}
+
+LRESULT CALLBACK boxProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
+  keepApp(h, msg, lParam);
+  App* app = appOf(h);
+  if (!app) return DefWindowProcW(h, msg, wParam, lParam);
+  switch (msg) {
+    case WM_COMMAND:
+      if (HIWORD(wParam) == BN_CLICKED) {
+        const int id = LOWORD(wParam);
+        const acadsim::SaveAnswer a = id == IDYES  ? acadsim::SaveAnswer::Yes
+                                      : id == IDNO ? acadsim::SaveAnswer::No
+                                                   : acadsim::SaveAnswer::Cancel;
+        try {
+          app->session->answerSaveQuestion(a);
+        } catch (...) {
+        }
+        // refresh may destroy this window; leave it now.
+        PostMessageW(app->main, kInputMessage, 0, 0);
+        if (app->session->state() != acadsim::Session::State::AskingToSave) {
+          EnableWindow(app->main, TRUE);
+          app->box = nullptr;
+          DestroyWindow(h);
+        }
+        if (app->session->state() == acadsim::Session::State::Ended) closeApp(*app);
+      }
+      return 0;
+    case WM_CLOSE:
+      SendMessageW(h, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+      return 0;
+  }
+  return DefWindowProcW(h, msg, wParam, lParam);
+}
+
+void showSaveQuestion(App& app) {
+  if (app.box) return;
+  acadsim::Session& s = *app.session;
+  RECT mr;
+  GetWindowRect(app.main, &mr);
+  const int bw = 360, bh = 150;
+  app.box = CreateWindowExW(WS_EX_DLGMODALFRAME, kBoxClass, W(s.saveQuestionTitle()).c_str(),
+                            WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_VISIBLE, mr.left + 100, mr.top + 120, bw, bh,
+                            app.main, nullptr, app.instance, &app);
+  if (!app.box) return;
+  HWND label = CreateWindowExW(0, L"STATIC", W(s.saveQuestionText()).c_str(), WS_CHILD | WS_VISIBLE, 20, 20, bw - 40,
+                               40, app.box, nullptr, app.instance, nullptr);
+  SendMessageW(label, WM_SETFONT, reinterpret_cast<WPARAM>(app.font), TRUE);
+  const struct {
+    const char* text;
+    int id;
+  } buttons[] = {{"はい(&Y)", IDYES}, {"いいえ(&N)", IDNO}, {"キャンセル", IDCANCEL}};
+  int x = 30;
+  for (auto& b : buttons) {
+    HWND btn = CreateWindowExW(0, L"BUTTON", W(b.text).c_str(), WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, x,
+                               75, 90, 26, app.box, reinterpret_cast<HMENU>(static_cast<INT_PTR>(b.id)), app.instance,
+                               nullptr);
+    SendMessageW(btn, WM_SETFONT, reinterpret_cast<WPARAM>(app.font), TRUE);
+    x += 100;
+  }
+  EnableWindow(app.main, FALSE);  // modal, as AutoCAD's is
+  SetForegroundWindow(app.box);
+}
+
+bool registerClasses(HINSTANCE inst) {
+  struct C {
+    const wchar_t* name;
+    WNDPROC proc;
+    int brush;
+  } classes[] = {{kFrameClass, frameProc, COLOR_APPWORKSPACE}, {kBarClass, barProc, COLOR_BTNFACE},
+                 {kLineClass, lineProc, COLOR_WINDOW},         {kViewClass, viewProc, COLOR_WINDOW},
+                 {kTextClass, textProc, COLOR_BTNFACE},        {kBoxClass, boxProc, COLOR_BTNFACE}};
+  for (auto& c : classes) {
+    WNDCLASSEXW wc{};
+    wc.cbSize = sizeof wc;
+    wc.lpfnWndProc = c.proc;
+    wc.hInstance = inst;
+    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    wc.hIcon = LoadIconW(nullptr, IDI_APPLICATION);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(c.brush + 1));
+    wc.lpszClassName = c.name;
+    if (!RegisterClassExW(&wc)) return false;
+  }
+  return true;
+}
+
+HWND child(App& app, HWND parent, const wchar_t* cls, const std::string& text, DWORD style = 0, LPVOID param = nullptr) {
+  HWND h = CreateWindowExW(0, cls, W(text).c_str(), WS_CHILD | WS_VISIBLE | style, 0, 0, 10, 10, parent, nullptr,
+                           app.instance, param);
+  if (h) SendMessageW(h, WM_SETFONT, reinterpret_cast<WPARAM>(app.font), TRUE);
+  return h;
+}
+
+void createWindows(App& app) {
+  acadsim::Session& s = *app.session;
+  app.main = CreateWindowExW(0, kFrameClass, W(s.mainTitle()).c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0,
+                             820, 560, nullptr, nullptr, app.instance, &app);
+  if (!app.main) return;
+  // A toolbar with a layer box, the drawing's view, the command-line bar
+  // (history above the prompt line) and a status bar: the command line is
+  // found among other children, as in AutoCAD.
+  HWND tools = child(app, app.main, kBarClass, "標準", 0, nullptr);
+  MoveWindow(tools, 0, 0, 820, 28, FALSE);
+  HWND label = child(app, tools, L"STATIC", "画層:");
+  MoveWindow(label, 6, 6, 40, 18, FALSE);
+  HWND layer = child(app, tools, L"EDIT", "0", WS_BORDER | ES_READONLY);
+  MoveWindow(layer, 50, 4, 120, 20, FALSE);
+  app.document = child(app, app.main, kViewClass, s.drawingName());
+  SetWindowLongPtrW(app.document, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(app.font));
+  app.bar = child(app, app.main, kBarClass, "", 0, app.font);
+  app.history = child(app, app.bar, kLineClass, s.historyText());
+  app.prompt = child(app, app.bar, kLineClass, s.promptLine());
+  app.status = child(app, app.main, STATUSCLASSNAMEW, "0.0000, 0.0000, 0.0000");
+  layoutFrame(app);
+
+  HMENU menu = CreateMenu();
+  HMENU edit = CreatePopupMenu();
+  AppendMenuW(edit, MF_STRING, kCopyHistoryCommand, W("ヒストリをコピー(&H)").c_str());
+  AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(edit), W("編集(&E)").c_str());
+  app.text = CreateWindowExW(0, kTextClass, W(s.textWindowTitle()).c_str(), WS_OVERLAPPEDWINDOW, 300, 580, 640, 260,
+                             nullptr, menu, app.instance, &app);
+  if (app.text) {
+    app.textEdit = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",
+                                   WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, 0,
+                                   0, 10, 10, app.text, nullptr, app.instance, nullptr);
+    SendMessageW(app.textEdit, WM_SETFONT, reinterpret_cast<WPARAM>(app.font), TRUE);
+    RECT rc;
+    GetClientRect(app.text, &rc);
+    MoveWindow(app.textEdit, 0, 0, rc.right, rc.bottom, TRUE);
+    ShowWindow(app.text, SW_SHOWNOACTIVATE);
+  }
+  ShowWindow(app.main, SW_SHOW);
+  refresh(app);
+  UpdateWindow(app.main);
+}
+
+LRESULT CALLBACK loaderProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
+  keepApp(h, msg, lParam);
+  if (msg == WM_TIMER && wParam == kStartTimer) {
+    KillTimer(h, kStartTimer);
+    if (App* app = appOf(h)) {
+      createWindows(*app);
+      if (!app->main) PostQuitMessage(1);
+    }
+    return 0;
+  }
+  return DefWindowProcW(h, msg, wParam, lParam);
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
+  App app;
+  app.instance = instance;
+  try {
+    parseArguments(app);
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&icc);
+    if (!registerClasses(instance)) return 1;
+    app.font = CreateFontW(-13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
+                           CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, L"MS Gothic");
+    app.journal = std::make_unique<acadsim::Journal>(app.journalPath);
+    app.session = std::make_unique<acadsim::Session>(app.options, app.journal.get());
+    app.session->start(app.drawing);
+
+    // The windows come after the start-up delay, as AutoCAD's take a while;
+    // a message-only window (never listed among the top-level ones) holds
+    // the timer.
+    WNDCLASSEXW lc{};
+    lc.cbSize = sizeof lc;
+    lc.lpfnWndProc = loaderProc;
+    lc.hInstance = instance;
+    lc.lpszClassName = kLoaderClass;
+    RegisterClassExW(&lc);
+    app.loader = CreateWindowExW(0, kLoaderClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, &app);
+    if (app.startupDelayMs > 0 && app.loader) {
+      SetTimer(app.loader, kStartTimer, static_cast<UINT>(app.startupDelayMs), nullptr);
+    } else {
+      createWindows(app);
+      if (!app.main) return 1;
+    }
+  } catch (...) {
+    return 1;
+  }
+
+  MSG msg;
+  while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+    try {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    } catch (...) {
+      // An input the session could not take must not end the stand-in.
+    }
+  }
+  if (app.loader) DestroyWindow(app.loader);
+  if (app.font) DeleteObject(app.font);
+  return 0;
+}
