@@ -360,7 +360,7 @@ class Gallery : public Form {
 
 // -municode: the wide entry point, declared here so that this file needs no
 // system header.
-extern "C" int wWinMain(void*, void*, wchar_t* commandLine, int) {
+extern "C" int __stdcall wWinMain(void*, void*, wchar_t* commandLine, int) {
   Win32Backend backend;
   setBackend(&backend);
   setApplicationTitle("Kestrel");

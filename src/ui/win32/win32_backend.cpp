@@ -296,6 +296,12 @@ bool Backend32::preTranslate(MSG& msg) {
   if (!f) return false;
   if (msg.message == WM_KEYDOWN && (msg.wParam == VK_RETURN || msg.wParam == VK_ESCAPE) && f->handleDialogKey(msg))
     return true;
+  if (msg.message == WM_SYSKEYDOWN && msg.wParam == VK_F4) {
+    // Alt+F4 closes the form whichever control has the focus (a tree view
+    // under Wine swallows it).
+    PostMessageW(f->hwnd(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    return true;
+  }
   // Tab, arrow keys between radio buttons, mnemonics.
   return IsDialogMessageW(f->hwnd(), &msg) != 0;
 }
