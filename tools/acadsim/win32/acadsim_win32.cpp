@@ -492,6 +492,7 @@ void createWindows(App& app) {
                                    WS_CHILD | WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, 0,
                                    0, 10, 10, app.text, nullptr, app.instance, nullptr);
     SendMessageW(app.textEdit, WM_SETFONT, reinterpret_cast<WPARAM>(app.font), TRUE);
+    SendMessageW(app.textEdit, EM_LIMITTEXT, 0, 0);  // a long run has a long history
     RECT rc;
     GetClientRect(app.text, &rc);
     MoveWindow(app.textEdit, 0, 0, rc.right, rc.bottom, TRUE);
