@@ -22,9 +22,9 @@ const std::string kNextSheetMessage = "   次のデータを印刷しますか�
 const std::string kDoneMessage = "   印刷が終わりました      ";
 const std::string kStoppedMessage = "   印刷を中止しました      ";
 const std::string kCannotOpen = " は、開くことができません。\r\nこの図面の印刷はキャンセルされます。";
-// Once AutoCAD has failed to come back, the ending gives it only this long
-// to return before it stops typing the settings back.
-constexpr std::int64_t kEndingWaitAfterTimeoutMs = 10000;
+// Once the run has been halted, the ending gives AutoCAD only this long to
+// return to its prompt before it stops typing the settings back.
+constexpr std::int64_t kEndingWaitAfterHaltMs = 10000;
 
 bool has(const std::string& text, const char* part) { return base::contains(text, part); }
 
@@ -181,6 +181,7 @@ struct RunContext {
   std::unique_ptr<TPlotteingForm> form;
   int W;
   int current = -1;  // index of the drawing being printed; -1 before the first
+  std::int64_t limitMs = 0;  // the limit the user set, for the messages
 };
 
 // The pause between drawings and sheets, owned by the progress window.
@@ -295,7 +296,7 @@ std::string haltMessage(const RunContext& c, RunHalt why, const std::vector<std:
     where = "図面 " + drawings[c.current] + " (" + base::intToStr(c.current + 1) + "/" +
             base::intToStr(static_cast<long long>(drawings.size())) + ") の印刷中に";
   }
-  const std::string seconds = base::intToStr(c.run.WaitLimitMs / 1000);
+  const std::string seconds = base::intToStr(c.limitMs / 1000);
   std::string reason;
   switch (why) {
     case RunHalt::AcadGone: reason = "AutoCAD が見つからなくなりました。"; break;
@@ -314,6 +315,7 @@ void Ploter::PlotDrawings(const std::vector<std::string>& drawings, const PlotOp
   run.WaitLimitMs = (o.AcadWaitLimit > 0 ? o.AcadWaitLimit : kDefaultAcadWaitLimit) * 1000LL;
   RunScope scope(*this, run);
   RunContext c{*this, o, run, nullptr, o.CommandWait};
+  c.limitMs = run.WaitLimitMs;
   const int W = c.W;
 
   ScaleWarningOn = o.ScaleWarning;
@@ -351,8 +353,9 @@ void Ploter::PlotDrawings(const std::vector<std::string>& drawings, const PlotOp
 
   // ---- ending: from here on the stop button has been heard already.
   run.StopEndsWaits = false;
-  if (halt == RunHalt::TimedOut || halt == RunHalt::HelperSilent)
-    run.WaitLimitMs = std::min(run.WaitLimitMs, kEndingWaitAfterTimeoutMs);
+  // After a halt AutoCAD only has to come back from an ESC; if it is stuck,
+  // the user is not kept waiting another full limit.
+  if (halt != RunHalt::None) run.WaitLimitMs = std::min(run.WaitLimitMs, kEndingWaitAfterHaltMs);
   const bool stopped = halt != RunHalt::None || (c.form && !c.form->ContinueFlag);
   if (halt != RunHalt::AcadGone) {
     try {
@@ -379,7 +382,10 @@ void Ploter::PlotDrawings(const std::vector<std::string>& drawings, const PlotOp
       SendCommand("PROXYNOTICE\n"), SendCommand(base::intToStr(o.Proxynotice) + "\n");
     } catch (const RunHalted& h) {
       // AutoCAD went away or stuck while being set back: say so, type no more.
-      if (halt == RunHalt::None || halt == RunHalt::Stopped) halt = h.why;
+      if (halt == RunHalt::None || halt == RunHalt::Stopped) {
+        halt = h.why;
+        c.limitMs = run.WaitLimitMs;
+      }
     }
   }
 

@@ -1,0 +1,129 @@
+// The plot run when AutoCAD or the PDF/DWF helper lets it down: every wait
+// ends, the run says which drawing it was on and why.
+#include "heron/sim_heron.h"
+#include "plot/run_support.h"
+
+namespace {
+
+using plot_test::kCaption;
+using plot_test::kStopped;
+
+class PlotRunFailureTest : public plot_test::RunFixture {};
+
+TEST_F(PlotRunFailureTest, AutoCADVanishingMidDrawingEndsTheRunWithItsReason) {
+  const std::string a = drawing("a.dxf", plot_test::modelDxf());
+  const std::string b = drawing("b.dxf", plot_test::modelDxf());
+  whenTyped(b + "\n", [&] { acad.vanish(*acad.instance()); });
+  run({a, b});
+
+  ASSERT_EQ(1u, env.ui.messages.size());
+  EXPECT_EQ("図面 " + b + " (2/2) の印刷中にAutoCAD が見つからなくなりました。\r\n印刷を中止しました。",
+            env.ui.messages[0].text);
+  EXPECT_EQ(kCaption, env.ui.messages[0].caption);
+  // Nothing more is typed into the windows that are gone.
+  EXPECT_EQ(b + "\n", typed().back());
+  EXPECT_EQ(nullptr, plot_test::progressForm());
+  EXPECT_FALSE(ploter.IsPlotting());
+}
+
+TEST_F(PlotRunFailureTest, AutoCADThatNeverReturnsToItsPromptTimesOut) {
+  const std::string a = drawing("a.dxf", plot_test::modelDxf());
+  acad.instance()->behaviour.hangAtPrompt = "開く図面";
+  o.AcadWaitLimit = 60;
+  const std::int64_t start = env.clock.nowMs();
+  run({a});
+
+  ASSERT_EQ(1u, env.ui.messages.size());
+  EXPECT_EQ("図面 " + a + " (1/1) の印刷中にAutoCAD が 60 秒待ってもコマンド待ちに戻りませんでした。\r\n印刷を中止しました。",
+            env.ui.messages[0].text);
+  // One full limit, then a short try at giving the settings back.
+  const std::int64_t spent = env.clock.nowMs() - start;
+  EXPECT_GE(spent, 60000);
+  EXPECT_LT(spent, 80000);
+}
+
+TEST_F(PlotRunFailureTest, StopButtonIsHeardWhileWaitingForAHungAutoCAD) {
+  const std::string a = drawing("a.dxf", plot_test::modelDxf());
+  acad.instance()->behaviour.hangAtPrompt = "開く図面";
+  const std::int64_t start = env.clock.nowMs();
+  env.clock.onTick = [&, clicked = false](std::int64_t now) mutable {
+    if (!clicked && now - start > 20000) {
+      clicked = true;
+      clickStop();
+    }
+  };
+  run({a});
+
+  EXPECT_LT(env.clock.nowMs() - start, 60000);
+  ASSERT_EQ(1u, env.ui.messages.size());
+  // AutoCAD is still there, only stuck: the short wait of the ending
+  // cannot give the settings back, and the message says so.
+  EXPECT_EQ("図面 " + a + " (1/1) の印刷中にAutoCAD が 10 秒待ってもコマンド待ちに戻りませんでした。\r\n印刷を中止しました。",
+            env.ui.messages[0].text);
+}
+
+TEST_F(PlotRunFailureTest, WaitBeforeThePreparationIsBoundedToo) {
+  acad.instance()->behaviour.replyDelayMs = 0;
+  acad.hang(*acad.instance());
+  o.AcadWaitLimit = 30;
+  run({drawing("a.dxf", plot_test::modelDxf())});
+  ASSERT_EQ(1u, env.ui.messages.size());
+  EXPECT_EQ("印刷の準備中にAutoCAD が 30 秒待ってもコマンド待ちに戻りませんでした。\r\n印刷を中止しました。",
+            env.ui.messages[0].text);
+  EXPECT_EQ(0, count("FILEDIA\n"));
+}
+
+class PdfRunTest : public plot_test::RunFixture {
+ protected:
+  std::vector<std::string> answers;
+  heron::SimHeron helper{env.desktop, env.clock, env.processes, env.path("TfHeron4"),
+                         [this](platform::WindowHandle, const std::string& bytes) {
+                           // The answer arrives as a window message of the main window.
+                           env.ui.queueEvent(1, [this, bytes] {
+                             answers.push_back(bytes.substr(0, bytes.find('\0')));
+                             pdfDone = true;
+                           });
+                         }};
+
+  void SetUp() override {
+    RunFixture::SetUp();
+    ploter.SetPdfPrint(true);
+    o.MainWindowHandle = 4242;
+  }
+};
+
+TEST_F(PdfRunTest, HelperIsStartedWithTheMainWindowAndToldToFinish) {
+  ploter.ModelMacro = {"modelline1"};
+  run({drawing("a.dxf", plot_test::modelDxf())});
+  EXPECT_EQ(1, helper.starts);
+  EXPECT_EQ(4242u, helper.mainWindow);
+  EXPECT_EQ(helper.window, ploter.PdfHelperWindow);
+  ASSERT_FALSE(helper.received.empty());
+  EXPECT_EQ("finish", helper.received.back());
+  // No "#FILEPLOT", no plot file announced: the run does not wait for an answer.
+  EXPECT_EQ(std::vector<std::string>{plot_test::kDone}, messageTexts());
+}
+
+TEST_F(PdfRunTest, BaseNameIsThePathWithoutExtension) {
+  const std::string a = drawing("plan.v2.dxf", plot_test::modelDxf());
+  std::string seen;
+  whenTyped("modelline1\n", [&] { seen = ploter.Run ? ploter.Run->PdfBaseName : "?"; });
+  run({a});
+  EXPECT_EQ(env.path("plan.v2"), seen);
+}
+
+TEST_F(PdfRunTest, SilentHelperEndsTheRunAfterTheLimit) {
+  helper.silent = true;
+  ploter.ModelMacro = {"modelline1", "#FILEPLOT"};
+  o.AcadWaitLimit = 45;
+  const std::string a = drawing("a.dxf", plot_test::modelDxf());
+  run({a});
+  ASSERT_EQ(1u, env.ui.messages.size());
+  EXPECT_EQ("図面 " + a + " (1/1) の印刷中にPDF/DWF 変換プログラムから 45 秒待っても応答がありませんでした。\r\n印刷を中止しました。",
+            env.ui.messages[0].text);
+  // AutoCAD itself is fine: its settings are given back.
+  EXPECT_EQ("1", acad.session()->variable("FILEDIA"));
+  EXPECT_EQ("finish", helper.received.back());
+}
+
+}  // namespace
