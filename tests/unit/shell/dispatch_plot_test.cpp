@@ -1,0 +1,208 @@
+// The plot buttons of the main window: the checks in their order, the save
+// question, the connection, the options the run receives, no nested run.
+#include <gtest/gtest.h>
+
+#include "acadsim/acadsim_support.h"
+#include "acadsim/sim_host.h"
+#include "base/codec.h"
+#include "plot/ploter.h"
+#include "plot/plotteing_form.h"
+#include "shell/tmain.h"
+#include "support/sim_env.h"
+
+namespace {
+
+const std::string kAcad = "C:\\ACAD\\acad.exe";
+const std::string kNoDrawings = "印刷するファイルを指定してください   ";
+const std::string kNoButtonPaper = "このボタンの用紙サイズが設定されていません。\r\n尺度計算のために設定して下さい。 ";
+const std::string kNoBasePaper = "レイアウトのベース用紙サイズを設定して下さい。";
+const std::string kSaveQuestion = "本当に印刷デバイスを保存しますか？";
+const std::string kDone = "   印刷が終わりました      ";
+
+class PlotDispatchTest : public ::testing::Test {
+ protected:
+  testing_support::SimEnv env;
+  acadsim::SimHost acad{env.desktop, env.clock, env.clipboard, env.processes};
+  std::unique_ptr<shell::TMain> main;
+
+  void SetUp() override {
+    env.writeFile("plot.ini", "[PaperSize]\r\nPAGE=2\r\nPageSize0=A3=420x297\r\nPageSize1=なし=000x000\r\n");
+    acad.registerProgram(kAcad);
+    acad.options().session.workFolder = env.folder();
+    main = std::make_unique<shell::TMain>();
+    main->show();
+    for (auto& p : main->Ploters) {
+      p->SetAcadExePath(kAcad);
+      p->SetPaperSize("420x297");
+      p->ModelMacro = {"modelline"};
+    }
+    main->LayoutSizeComboBox->setItemIndex(0);
+    main->PrintModeRadioGroup->setItemIndex(0);
+  }
+
+  std::string addDrawing(const std::string& name) {
+    env.writeFile(name, acadsim_test::drawingDxf("420,297", 1, {{"Layout1", 1, "1E"}}));
+    main->FormDropFiles({env.path(name)});
+    return env.path(name);
+  }
+  std::vector<std::string> messageTexts() const {
+    std::vector<std::string> out;
+    for (auto& m : env.ui.messages) out.push_back(m.text);
+    return out;
+  }
+  std::vector<std::string> saves() const {
+    std::vector<std::string> out;
+    for (auto& e : acad.journal().entries())
+      if (e.event == "save") out.push_back(e.drawing);
+    return out;
+  }
+  int opens() const {
+    int n = 0;
+    for (auto& e : acad.journal().entries()) n += e.event == "open";
+    return n;
+  }
+  bool connectionTried() const { return !env.processes.created.empty(); }
+};
+
+TEST_F(PlotDispatchTest, EmptyTreeIsRefusedBeforeAnythingElse) {
+  main->ModelScalePrintCheckBox->setChecked(true);
+  main->Ploters[0]->SetPaperSize("000x000");
+  main->Ploter1Btn->click();
+  EXPECT_EQ(std::vector<std::string>{kNoDrawings}, messageTexts());
+  EXPECT_EQ("Kestrel メッセージ", env.ui.messages[0].caption);
+  EXPECT_FALSE(connectionTried());
+}
+
+TEST_F(PlotDispatchTest, ButtonPaperIsCheckedOnlyWhenAScaleOptionIsOn) {
+  addDrawing("a.dxf");
+  main->Ploters[1]->SetPaperSize("000x000");
+  main->LayoutSizeComboBox->setItemIndex(-1);  // the base paper would fail too: the paper comes first
+  main->LayoutScalePrintCheckBox->setChecked(true);
+  main->Ploter2Btn->click();
+  EXPECT_EQ(std::vector<std::string>{kNoButtonPaper}, messageTexts());
+  EXPECT_FALSE(connectionTried());
+
+  // Both off: a button without paper still prints.
+  env.ui.messages.clear();
+  main->LayoutScalePrintCheckBox->setChecked(false);
+  main->LayoutSizeComboBox->setItemIndex(0);
+  main->Ploter2Btn->click();
+  EXPECT_EQ(std::vector<std::string>{kDone}, messageTexts());
+  EXPECT_EQ(1, opens());
+}
+
+TEST_F(PlotDispatchTest, BasePaperMustBeChosenAndSetWhenLayoutsAreFitted) {
+  addDrawing("a.dxf");
+  main->LayoutSizeComboBox->setItemIndex(-1);
+  main->Ploter1Btn->click();
+  EXPECT_EQ(std::vector<std::string>{kNoBasePaper}, messageTexts());
+
+  env.ui.messages.clear();
+  main->LayoutSizeComboBox->setItemIndex(1);  // "000x000"
+  main->LayoutScalePrintCheckBox->setChecked(true);
+  main->Ploter3Btn->click();
+  EXPECT_EQ(std::vector<std::string>{kNoBasePaper}, messageTexts());
+  EXPECT_FALSE(connectionTried());
+}
+
+TEST_F(PlotDispatchTest, ButtonFourAsksTheSaveQuestionBeforeTheBasePaperCheck) {
+  addDrawing("a.dxf");
+  main->ModifySaveCheckBox->setChecked(true);
+  main->LayoutSizeComboBox->setItemIndex(-1);
+  main->Ploter1Btn->click();
+  EXPECT_EQ(std::vector<std::string>{kNoBasePaper}, messageTexts());
+
+  env.ui.messages.clear();
+  main->Ploter4Btn->click();
+  ASSERT_EQ((std::vector<std::string>{kSaveQuestion, kNoBasePaper}), messageTexts());
+  EXPECT_EQ(ui::MsgButtons::YesNoCancel, env.ui.messages[0].buttons);
+  EXPECT_FALSE(connectionTried());
+}
+
+TEST_F(PlotDispatchTest, NoToTheSaveQuestionPrintsWithoutSavingAndKeepsTheBoxChecked) {
+  const std::string a = addDrawing("a.dxf");
+  addDrawing("b.dxf");
+  main->ModifySaveCheckBox->setChecked(true);
+  env.ui.answers = {ui::MsgResult::No};
+  main->Ploter1Btn->click();
+  EXPECT_EQ((std::vector<std::string>{kSaveQuestion, kDone}), messageTexts());
+  // Every save goes over tmp.dwg, none into a drawing.
+  for (const std::string& s : saves()) EXPECT_EQ(env.path("tmp.dwg"), s);
+  EXPECT_EQ(3u, saves().size());
+  EXPECT_TRUE(main->ModifySaveCheckBox->checked());
+}
+
+TEST_F(PlotDispatchTest, YesSavesTheDrawingsAndCancelStartsNothing) {
+  const std::string a = addDrawing("a.dxf");
+  main->ModifySaveCheckBox->setChecked(true);
+  env.ui.answers = {ui::MsgResult::Cancel};
+  main->Ploter1Btn->click();
+  EXPECT_EQ(std::vector<std::string>{kSaveQuestion}, messageTexts());
+  EXPECT_FALSE(connectionTried());
+
+  env.ui.answers = {ui::MsgResult::Yes};
+  main->Ploter1Btn->click();
+  EXPECT_EQ((std::vector<std::string>{env.path("tmp.dwg"), a}), saves());
+}
+
+TEST_F(PlotDispatchTest, NonNumberInTheAdjustmentIsReportedAndNoRunStarts) {
+  addDrawing("a.dxf");
+  main->LayoutAdjustEdit->setText("９５ｘ");
+  main->Ploter1Btn->click();
+  ASSERT_EQ(1u, env.ui.messages.size());
+  EXPECT_NE(std::string::npos, env.ui.messages[0].text.find("９５ｘ"));
+  EXPECT_TRUE(connectionTried());  // AutoCAD stays connected
+  EXPECT_EQ(0, opens());
+  EXPECT_FALSE(main->Plotting);
+
+  env.ui.messages.clear();
+  main->LayoutAdjustEdit->setText("100");
+  main->DimMagEdit->setText("abc");
+  main->Ploter1Btn->click();
+  ASSERT_EQ(1u, env.ui.messages.size());
+  EXPECT_NE(std::string::npos, env.ui.messages[0].text.find("abc"));
+  EXPECT_EQ(0, opens());
+}
+
+TEST_F(PlotDispatchTest, ClickDuringARunIsIgnored) {
+  addDrawing("a.dxf");
+  addDrawing("b.dxf");
+  bool clicked = false;
+  env.clock.onTick = [&](std::int64_t) {
+    if (clicked || opens() != 1) return;
+    clicked = true;
+    env.ui.queueEvent(1, [&] { main->Ploter2Btn->click(); });
+    env.ui.queueEvent(2, [&] { main->Ploter1Btn->click(); });
+  };
+  main->Ploter1Btn->click();
+  env.clock.onTick = nullptr;
+  EXPECT_TRUE(clicked);
+  EXPECT_EQ(std::vector<std::string>{kDone}, messageTexts());
+  EXPECT_EQ(2, opens());
+  EXPECT_FALSE(main->Plotting);
+}
+
+TEST_F(PlotDispatchTest, RunReceivesTheOptionsOfTheMomentAndTheWaitLimit) {
+  addDrawing("a.dxf");
+  main->FontControlRadioGroup->setItemIndex(2);
+  main->DynStop = true;
+  main->FileDia = 0;
+  main->AcadClose = false;
+  main->Ploters[0]->ModelMacro = {"#SCOPE-free line"};
+  plot::PlotOptions seen;
+  env.clock.onTick = [&](std::int64_t) {
+    if (main->Ploters[0] && main->Ploters[0]->Run) seen = *main->Ploters[0]->Run->Options;
+  };
+  main->AcadWaitLimit = 42;
+  main->Ploter1Btn->click();
+  env.clock.onTick = nullptr;
+  EXPECT_EQ(2, seen.FontControl);
+  EXPECT_TRUE(seen.DynStop);
+  EXPECT_EQ(0, seen.FileDia);
+  EXPECT_EQ("420x297", seen.LayoutBaseSize);
+  EXPECT_EQ(42, seen.AcadWaitLimit);
+  EXPECT_EQ(&main->PdfDone, seen.PdfDone);
+  EXPECT_EQ("0", acad.session()->variable("FILEDIA"));
+}
+
+}  // namespace
