@@ -32,6 +32,7 @@ for key in Top Left Width Height AcadExePath AcadArg AcadPrtDvDir AcadPrtStlDir 
            DYNSTOP FIXARCHIVEOPENDIR FONTCONTROL REPLASEFONT AcadWaitLimit; do
   grep -q "^$key=" "$PROG/ini.utf8" || fail "key $key missing"
 done
-last=$(grep '=' "$PROG/ini.utf8" | tail -n 1)
+# The last key of section MainWindow (other sections follow it in the file).
+last=$(awk '/^\[/{inmain=($0 ~ /^\[MainWindow\]/)} inmain && /=/{k=$0} END{print k}' "$PROG/ini.utf8")
 case "$last" in FIXARCHIVEOPENDIR=*) ;; *) fail "FIXARCHIVEOPENDIR is not the last key";; esac
 ok "kestrel20.ini complete"
