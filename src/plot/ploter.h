@@ -11,6 +11,9 @@
 
 namespace plot {
 
+class TDwgAreaUndefinedDlg;
+class TScaleUnCorrectDlg;
+
 // Program folder + "BottonSets" + separator + setName + ".ini".
 std::string ButtonSetPath(const std::string& setName);
 
@@ -108,6 +111,42 @@ class Ploter : public acadlink::AcadMacroTwo {
   // The run in progress; null between runs.
   PlotRunState* Run = nullptr;
   bool IsPlotting() const { return Run != nullptr; }
+
+  // ---- layouts and plot scale (plot_scale.cpp)
+
+  // The scale questions of a run; when null, each question creates its own
+  // dialog for the time it is asked.
+  TDwgAreaUndefinedDlg* DwgAreaUndefinedDlg = nullptr;
+  TScaleUnCorrectDlg* ScaleUnCorrectDlg = nullptr;
+
+  // PaperDiagonal from PaperSize; LayoutPaperDiagonal from the paper the
+  // layouts were drawn for, divided by layoutAdjust / 100.
+  void ComputeDiagonals(const std::string& layoutBaseSize, double layoutAdjust);
+  // At AutoCAD's command prompt after a drawing opened: "AllLayout",
+  // "CurrentLayout", "Cancel", "F", "1=" + n, or empty (keep the drawing's).
+  std::string DecideModelScale(bool ModelScalePrint, int PrintMode, int ScaleCalc, double DimMag,
+                               const std::string& fileName);
+  // At the layout plot-scale question: the text still to type, "\n" or
+  // "1:" + n + "\n"; empty when the answer was typed already.
+  std::string LayoutScaleAnswer(bool LayoutScalePrint);
+  // Type the answer to the plot offset question themselves.
+  void AnswerOffset(const std::string& scaleAnswer);
+  void AnswerLayoutOffset(bool scopeIsLayout);
+  // The plot area AutoCAD offers by default is the layout.
+  bool IsLayoutScopeDefault();
+  // Reads the drawing's layout names from AutoCAD's listing into
+  // LayoutNames; sortOrder 0 ascending, any other value descending.
+  void ListLayouts(int sortOrder);
+
+  // ---- macro tokens (plot_tokens.cpp)
+
+  // Types one line of the model or layout macro, expanding it when it is a
+  // token. False when the drawing's own device, style table or paper is
+  // missing: told to the user already, the rest of the drawing is skipped.
+  bool ExpandMacroLine(const std::string& line, PlotRunState& run);
 };
+
+// The whole line is one of the tokens of the plot macros.
+bool IsPlotToken(const std::string& line);
 
 }  // namespace plot
