@@ -84,12 +84,6 @@ TEST_F(ConnectTest, DialogAnswer2000SearchesHalfWidthWords) {
   EXPECT_TRUE(env.ui.messages.empty());
 }
 
-TEST_F(ConnectTest, DialogAnswer2004SearchesFullWidthWords) {
-  installSlowAcad(Release::R2004);
-  userClicks(&TGetAutoCADHandleForm::GetAcad2004Button);
-  EXPECT_TRUE(connect());
-  EXPECT_EQ(acad->handles(), link.GetHandles());
-}
 
 TEST_F(ConnectTest, WrongReleaseShowsTheFailureMessage) {
   installSlowAcad(Release::R2004);

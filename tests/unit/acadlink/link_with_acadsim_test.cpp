@@ -89,25 +89,7 @@ TEST_F(LinkWithAcadsimTest, RecognitionByReleaseAfterASlowStart) {
   }
 }
 
-TEST_F(LinkWithAcadsimTest, RecognitionWithTheWrongReleaseFails) {
-  useRelease(2005);
-  userAnswers(&TGetAutoCADHandleForm::GetAcad2000Button);
-  link.SetAcadExePath(kAcadPath);
-  EXPECT_FALSE(acadlink::ConnectAutoCAD(link, 1, acadlink::kPrintCancelMessage, acadlink::kPrintFailureMessage, form));
-  ASSERT_EQ(1u, env.ui.messages.size());
-  EXPECT_EQ(acadlink::kPrintFailureMessage, env.ui.messages[0].text);
-}
 
-TEST_F(LinkWithAcadsimTest, ReadsAndSetsVariables) {
-  useRelease(2004);
-  connectByPath();
-  acadsim::Session& s = *host.session();
-  EXPECT_EQ(s.variable("LIMMAX"), link.GetVariable("LIMMAX"));
-  EXPECT_TRUE(link.IsCommandPrompt());
-  link.SetVariable("DIMSCALE", "50");
-  EXPECT_EQ("50.0000", s.variable("DIMSCALE"));
-  EXPECT_EQ("50.0000", link.GetVariable("dimscale"));
-}
 
 TEST_F(LinkWithAcadsimTest, QuitAnswersTheSaveQuestionWithNo) {
   for (bool lt : {false, true}) {
@@ -124,15 +106,6 @@ TEST_F(LinkWithAcadsimTest, QuitAnswersTheSaveQuestionWithNo) {
   }
 }
 
-TEST_F(LinkWithAcadsimTest, CopiesTheHistoryToTheClipboard) {
-  useRelease(2004);
-  connectByPath();
-  link.SendCommand("LIMMIN\n");
-  link.SendCommand("\x1b");
-  link.CopyHistoryToClipboard();
-  EXPECT_EQ(host.session()->historyText(), env.clipboard.getText());
-  EXPECT_NE(std::string::npos, env.clipboard.getText().find("LIMMIN"));
-}
 
 TEST_F(LinkWithAcadsimTest, HungOrVanishedAutoCADReadsEmpty) {
   useRelease(2004);

@@ -315,14 +315,6 @@ TEST_F(LinkTest, GetVariableGoesOnWithTheLastLineAfter301Polls) {
   EXPECT_EQ(kEsc, a.typed.back());
 }
 
-TEST_F(LinkTest, GetVariableWithoutBracketsGivesTheWholeLine) {
-  FakeAcad a(env.desktop, Release::R2004);
-  link.SetHandles(a.handles());
-  a.react = [&](const std::string& input) {
-    if (input == "DYNMODE\n") a.prompt("DYNMODE の新しい値を入力: ");
-  };
-  EXPECT_EQ("DYNMODE の新しい値を入力: ", link.GetVariable("DYNMODE"));
-}
 
 TEST_F(LinkTest, SetVariableTypesTheValueOnceThePromptShows) {
   FakeAcad a(env.desktop, Release::R2004);
