@@ -19,10 +19,11 @@ KPID=
 ini=$PROG/kestrel20.ini
 [ -f "$ini" ] || fail "no kestrel20.ini written"
 cp "$ini" "$KESTREL_ARTEFACTS/start_and_close-kestrel20.ini"
-iconv -f CP932 -t UTF-8 "$ini" > "$PROG/ini.utf8" || fail "kestrel20.ini is not CP932"
-grep -q $'^AcadExePath=\r\?$' "$PROG/ini.utf8" || fail "AcadExePath is not written empty"
-grep -q $'^ModeVisible=1\r\?$' "$PROG/ini.utf8" || fail "ModeVisible is not 1"
-grep -q $'^CurrentBtnSet=Base\r\?$' "$PROG/ini.utf8" || fail "CurrentBtnSet is not Base"
+iconv -f CP932 -t UTF-8 "$ini" > "$PROG/ini.crlf" || fail "kestrel20.ini is not CP932"
+tr -d '\r' < "$PROG/ini.crlf" > "$PROG/ini.utf8"
+grep -qx 'AcadExePath=' "$PROG/ini.utf8" || fail "AcadExePath is not written empty"
+grep -qx 'ModeVisible=1' "$PROG/ini.utf8" || fail "ModeVisible is not 1"
+grep -qx 'CurrentBtnSet=Base' "$PROG/ini.utf8" || fail "CurrentBtnSet is not Base"
 # The half-width katakana default, as CP932 bytes (ﾏｲ ｺﾝﾋﾟｭｰﾀ).
 grep -q $'FIXARCHIVEOPENDIR=\xcf\xb2 \xba\xdd\xcb\xdf\xad\xb0\xc0' "$ini" || fail "FIXARCHIVEOPENDIR is not the CP932 default"
 for key in Top Left Width Height AcadExePath AcadArg AcadPrtDvDir AcadPrtStlDir AcadCommandWait FileDia CmdDia \
