@@ -112,22 +112,22 @@ void TMain::buildControls() {
   PrintScopeRadioGroup->setCaption("印刷範囲");
   PrintScopeRadioGroup->setItems({"オブジェクト範囲", "図面範囲", "窓"});
   PrintScopeRadioGroup->setItemIndex(0);
-  PrintScopeRadioGroup->setBounds(6, 18, 128, 82);
+  PrintScopeRadioGroup->setBounds(6, 18, 124, 82);
   ModelScalePrintCheckBox = make<ui::CheckBox>(ModelGroupBox);
   ModelScalePrintCheckBox->setCaption("尺度計算印刷");
-  ModelScalePrintCheckBox->setBounds(140, 18, 116, 18);
+  ModelScalePrintCheckBox->setBounds(134, 18, 124, 18);
   ModelScalePrintCheckBox->onClick = [this] { ModelScalePrintCheckBoxClick(); };
   ScaleCalcRadioGroup = make<ui::RadioGroup>(ModelGroupBox);
   ScaleCalcRadioGroup->setCaption("印刷尺度計算");
   ScaleCalcRadioGroup->setItems({"図面範囲から計算", "DIMSCALE 倍率"});
   ScaleCalcRadioGroup->setItemIndex(1);
-  ScaleCalcRadioGroup->setBounds(140, 38, 116, 62);
+  ScaleCalcRadioGroup->setBounds(134, 38, 124, 62);
   DimMagLabel = make<ui::Label>(ModelGroupBox);
   DimMagLabel->setCaption("倍率");
-  DimMagLabel->setBounds(142, 108, 30, 16);
+  DimMagLabel->setBounds(136, 108, 30, 16);
   DimMagEdit = make<ui::Edit>(ModelGroupBox);
   DimMagEdit->setText("1");
-  DimMagEdit->setBounds(176, 104, 60, 21);
+  DimMagEdit->setBounds(170, 104, 60, 21);
 
   LayoutGroupBox = make<ui::GroupBox>(Panel3);
   LayoutGroupBox->setCaption("レイアウト印刷設定");
@@ -189,8 +189,8 @@ void TMain::buildControls() {
       {&LzhCheckBox, "LZH解凍", 154, 18, 74, true},
       {&ZipCheckBox, "Zip解凍", 228, 18, 74, false},
       {&GetChildFolderCheckBox, "子ﾌｫﾙﾀﾞも選択", 6, 39, 104, false},
-      {&ModifySaveCheckBox, "印刷ﾃﾞﾊﾞｲｽを保存", 110, 39, 122, false},
-      {&UnLzhAddFolderCheckBox, "ﾌｫﾙﾀﾞ付解凍", 232, 39, 84, false},
+      {&ModifySaveCheckBox, "印刷ﾃﾞﾊﾞｲｽを保存", 106, 39, 118, false},
+      {&UnLzhAddFolderCheckBox, "ﾌｫﾙﾀﾞ付解凍", 226, 39, 86, false},
       {&UnLzhFolderCheckBox, "解凍後ﾌｧｲﾙ保存", 6, 60, 104, false},
       {&UnLzhFolderFixCheckBox, "解凍ﾌｫﾙﾀﾞ固定", 110, 60, 104, false},
   };
