@@ -104,14 +104,26 @@ struct LayoutObject {
   std::string name;
   int tabOrder = 0;
   std::string blockRecord;
+  PageSetup setup;
 };
 
 LayoutObject readLayout(const Record& r) {
   LayoutObject l;
   bool inLayout = false;  // after "100 AcDbLayout": the page setup also has a group 1
   std::string anyName;
+  int plotFlags = 0, standardScale = -1;
   for (auto& [code, value] : r.groups) {
     if (code == 100) inLayout = base::equalsNoCase(value, "AcDbLayout");
+    if (!inLayout) {
+      if (code == 2) l.setup.device = value;
+      if (code == 4) l.setup.paper = value;
+      if (code == 7) l.setup.styleTable = value;
+      if (code == 70) plotFlags = integer(value, 0);
+      if (code == 73) l.setup.portrait = integer(value, 0) % 2 == 1;
+      if (code == 75) standardScale = integer(value, -1);
+      if (code == 142) l.setup.paperUnits = num(value, 1);
+      if (code == 143) l.setup.drawingUnits = num(value, 1);
+    }
     if (code == 1) {
       if (inLayout) l.name = value;
       anyName = value;
@@ -120,6 +132,8 @@ LayoutObject readLayout(const Record& r) {
     if (inLayout && code == 330) l.blockRecord = value;
   }
   if (l.name.empty()) l.name = anyName;
+  l.setup.fit = (plotFlags & 16) != 0 && standardScale == 0;
+  if (l.setup.paperUnits <= 0 || l.setup.drawingUnits <= 0) l.setup.paperUnits = l.setup.drawingUnits = 1;
   return l;
 }
 
@@ -210,9 +224,13 @@ std::optional<Drawing> parseDxf(std::string_view bytes) {
   };
   for (const LayoutObject& l : layouts) {
     const std::string block = blockName(l.blockRecord);
-    if (base::equalsNoCase(l.name, "Model") || base::equalsNoCase(block, "*Model_Space")) continue;
+    if (base::equalsNoCase(l.name, "Model") || base::equalsNoCase(block, "*Model_Space")) {
+      d.modelSetup = l.setup;
+      d.modelSetup.fit = true;  // model space is offered fit whatever it was set to
+      continue;
+    }
     if (l.name.empty() || d.findLayout(l.name)) continue;
-    d.layouts.push_back({l.name, l.tabOrder});
+    d.layouts.push_back({l.name, l.tabOrder, l.setup});
     if (base::equalsNoCase(block, "*Paper_Space")) d.currentLayout = l.name;
   }
   if (!sawLayouts && d.layouts.empty()) d.layouts = {{"Layout1", 1}, {"Layout2", 2}};
@@ -298,20 +316,28 @@ std::string writeDxf(const Drawing& d) {
 
   g(0, "SECTION");
   g(2, "OBJECTS");
-  auto layoutObject = [&](const std::string& name, int tab, const std::string& record) {
+  auto layoutObject = [&](const std::string& name, int tab, const std::string& record, const PageSetup& ps) {
     g(0, "LAYOUT");
     g(5, hex(handle++));
     g(100, "AcDbPlotSettings");
     g(1, "");
+    if (!ps.device.empty()) g(2, ps.device);
+    if (!ps.paper.empty()) g(4, ps.paper);
+    if (!ps.styleTable.empty()) g(7, ps.styleTable);
+    g(142, n(ps.paperUnits));
+    g(143, n(ps.drawingUnits));
+    g(70, ps.fit ? "16" : "0");
+    g(73, ps.portrait ? "1" : "0");
+    g(75, ps.fit ? "0" : "16");
     g(100, "AcDbLayout");
     g(1, name);
     g(70, "1");
     g(71, std::to_string(tab));
     g(330, record);
   };
-  layoutObject("Model", 0, modelRecord);
+  layoutObject("Model", 0, modelRecord, d.modelSetup);
   for (size_t i = 0; i < d.layouts.size(); ++i)
-    layoutObject(d.layouts[i].name, d.layouts[i].tabOrder, layoutRecord[i]);
+    layoutObject(d.layouts[i].name, d.layouts[i].tabOrder, layoutRecord[i], d.layouts[i].setup);
   g(0, "ENDSEC");
   g(0, "EOF");
 

@@ -19,9 +19,23 @@ struct TextStyle {
   bool isShapeFile() const { return (flags & 1) != 0; }
 };
 
+// What a layout's page setup (its PLOTSETTINGS groups) tells the plot
+// command as its current answers. Empty texts: the first configured
+// device, that device's first paper, no style table.
+struct PageSetup {
+  std::string device;       // group 2
+  std::string paper;        // group 4
+  std::string styleTable;   // group 7
+  bool fit = false;         // flags 16 with standard scale type 0
+  double paperUnits = 1;    // group 142: plotted mm ...
+  double drawingUnits = 1;  // group 143: ... per these drawing units
+  bool portrait = false;    // group 73: rotation 1 or 3
+};
+
 struct Layout {
   std::string name;
   int tabOrder = 0;
+  PageSetup setup;
 };
 
 struct Point2 {
@@ -38,6 +52,7 @@ struct Drawing {
   bool tileMode = true;             // true: model space is current
   std::vector<Layout> layouts;      // paper-space layouts in tab order ("Model" excluded)
   std::string currentLayout;        // the layout that paper space shows
+  PageSetup modelSetup{{}, {}, {}, true};  // the "Model" layout object's
   std::vector<TextStyle> styles;
   std::vector<std::pair<int, std::string>> entities;  // ENTITIES section as read
 

@@ -16,6 +16,11 @@ JournalEntry& JournalEntry::addList(std::string key, std::vector<std::string> va
   return *this;
 }
 
+JournalEntry& JournalEntry::addNull(std::string key) {
+  fields.push_back({std::move(key), {}, false, true});
+  return *this;
+}
+
 std::string JournalEntry::get(const std::string& key) const {
   if (key == "event") return event;
   if (key == "drawing") return drawing;
@@ -52,6 +57,10 @@ std::string JournalEntry::toJson() const {
   std::string out = "{\"event\":" + jsonString(event) + ",\"drawing\":" + jsonString(drawing);
   for (auto& f : fields) {
     out += "," + jsonString(f.key) + ":";
+    if (f.isNull) {
+      out += "null";
+      continue;
+    }
     if (!f.isList) {
       out += jsonString(f.values.empty() ? std::string() : f.values.front());
       continue;

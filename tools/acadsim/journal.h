@@ -17,11 +17,13 @@ struct JournalEntry {
     std::string key;
     std::vector<std::string> values;
     bool isList = false;
+    bool isNull = false;  // written as null
   };
   std::vector<Field> fields;
 
   JournalEntry& add(std::string key, std::string value);
   JournalEntry& addList(std::string key, std::vector<std::string> values);
+  JournalEntry& addNull(std::string key);
   // The value of a string field, empty when there is none.
   std::string get(const std::string& key) const;
   std::string toJson() const;

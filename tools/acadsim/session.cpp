@@ -246,6 +246,7 @@ void Session::runCommand(const std::string& typed) {
   if (name == "QUIT" || name == "EXIT") return quit();
   if (name == "-LAYOUT" || name == "LAYOUT") return layoutCommand();
   if (name == "LIMITS") return limits();
+  if (name == "-PLOT") return plot();
   if (name == "ZOOM" || name == "Z") return zoom();
   if (name == "REGEN" || name == "REGENALL" || name == "REDRAW" || name == "RE") {
     say(w("ﾓﾃﾞﾙを再生成中。", "モデルを再生成中。"));
@@ -408,6 +409,7 @@ void Session::opened(const std::string& path, Drawing d) {
   drawing_ = std::move(d);
   path_ = path;
   modified_ = false;
+  plotCurrent_.clear();
   say(std::string(w("再生成中 - ", "再生成中 - ")) +
       (drawing_.tileMode ? std::string(w("ﾓﾃﾞﾙ", "モデル")) : drawing_.currentLayout) + "。");
   if (!journal_) return;

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -29,6 +30,26 @@ struct Files {
   std::function<bool(const std::string& path)> exists;
 };
 
+// A plot device as "-plot" offers it, with the papers its "?" lists.
+struct PlotDevice {
+  std::string name;  // "DWG To PDF.pc3", a printer name
+  std::vector<std::string> papers;
+};
+
+// Two devices with ISO papers; the style tables "acad.ctb", "monochrome.ctb".
+std::vector<PlotDevice> defaultPlotDevices();
+std::vector<std::string> defaultPlotStyles();
+
+// Reads a plotter configuration: one entry a line, UTF-8 or CP932,
+//   device=DWG To PDF.pc3
+//   paper=ISO A3 (420.00 x 297.00 mm)     (a paper of the device above it)
+//   style=monochrome.ctb
+// Blank lines and lines starting with "#" or ";" are skipped. False, with
+// the line number in *error, on a line of no known kind or a paper before
+// any device; the lists are then left as they were.
+bool parsePlotters(std::string_view text, std::vector<PlotDevice>& devices, std::vector<std::string>& styles,
+                   std::string* error = nullptr);
+
 struct Options {
   int release = 2004;  // 2000, 2002: half-width family; 2004, 2005, 2006: full-width
   bool lt = false;
@@ -40,6 +61,9 @@ struct Options {
   // Where an unnamed drawing is saved and relative file names are looked
   // up when the drawing has no folder of its own; empty: the current folder.
   std::string workFolder;
+  // What "-plot" can plot to, and the plot style tables it knows.
+  std::vector<PlotDevice> plotDevices = defaultPlotDevices();
+  std::vector<std::string> plotStyles = defaultPlotStyles();
   Files files;
 };
 
@@ -134,6 +158,33 @@ class Session {
   void limits();
   void zoom();
 
+  // "-plot": one job carried through the questions; ESC drops it.
+  struct PlotJob;
+  using Job = std::shared_ptr<PlotJob>;
+  void plot();
+  void askYesNo(const std::string& prompt, bool def, std::function<void(bool)> then);
+  void plotLayout(Job j);
+  void plotDevice(Job j, const std::string& failure = {});
+  void plotPaper(Job j, const std::string& failure = {});
+  void plotUnits(Job j);
+  void plotOrientation(Job j);
+  void plotUpsideDown(Job j);
+  void plotArea(Job j);
+  void plotWindow(Job j);
+  void plotScale(Job j);
+  void plotOffset(Job j);
+  void plotStyles(Job j);
+  void plotStyleTable(Job j, const std::string& failure = {});
+  void plotLineweights(Job j);
+  void plotLayoutOptions(Job j);
+  void plotToFile(Job j);
+  void plotFileName(Job j);
+  void plotSaveSetup(Job j);
+  void plotProceed(Job j);
+  void plotDone(const PlotJob& j);
+  const PlotDevice* findDevice(const std::string& name) const;
+  PageSetup* setupOf(const std::string& layout);
+
   // Files.
   std::string resolve(const std::string& name) const;
   bool exists(const std::string& path) const;
@@ -152,6 +203,7 @@ class Session {
   Drawing drawing_;
   std::string path_;
   bool modified_ = false;
+  std::map<std::string, PageSetup> plotCurrent_;  // by upper-case layout name: last plot's answers
   std::map<std::string, int> settings_;  // FILEDIA and the others kept by the program, not the drawing
   std::optional<Question> question_;
   std::string pending_;  // typed bytes of the current input, CP932
