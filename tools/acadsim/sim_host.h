@@ -33,7 +33,7 @@ inline constexpr int kCopyHistoryCommand = 32781;
 class SimHost {
  public:
   struct Options {
-    acadsim::Options session;  // release, LT, fonts, work folder
+    acadsim::Options session;  // release, LT, fonts, work folder, plot devices and style tables
     Behaviour behaviour;       // reply delay, hang, vanish
     int startupDelayMs = 3000;  // from createProcess / shellOpen to the windows
     std::string journalPath;    // empty: the journal is kept in memory only

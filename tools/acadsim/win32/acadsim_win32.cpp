@@ -3,7 +3,12 @@
 //   acadsim.exe [--release 2000|2002|2004|2005|2006] [--lt] [--journal FILE]
 //               [--fonts DIR]... [--font NAME]... [--work DIR]
 //               [--delay MS] [--startup-delay MS] [--hang-after N]
-//               [--hang-at TEXT] [--vanish-after N] [DRAWING]
+//               [--hang-at TEXT] [--vanish-after N] [--plotters FILE]
+//               [DRAWING]
+//
+// --plotters names the devices, papers and style tables that "-plot"
+// knows (lines "device=", "paper=", "style="); a file that cannot be read
+// or holds another kind of line ends the stand-in with exit code 1.
 //
 // Windows: a main frame "AutoCAD 2004 - [...]" whose command-line bar holds
 // a history and a prompt line of one class ("AcadCmdLine") among other
@@ -18,12 +23,14 @@
 
 #include <deque>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "acadsim/session.h"
 #include "base/codec.h"
 #include "base/numbers.h"
+#include "base/paths.h"
 
 namespace {
 
@@ -124,6 +131,13 @@ void parseArguments(App& app) {
       app.behaviour.hangAtPrompt = U(value().c_str());
     } else if (a == L"--vanish-after" && hasValue) {
       parseInt(value(), app.behaviour.vanishAfterInputs);
+    } else if (a == L"--plotters" && hasValue) {
+      std::string bytes;
+      if (!base::readFileBytes(U(value().c_str()), bytes) ||
+          !acadsim::parsePlotters(bytes, app.options.plotDevices, app.options.plotStyles)) {
+        LocalFree(argv);
+        throw std::runtime_error("plotter configuration");
+      }
     } else if (a.rfind(L"--", 0) != 0 && app.drawing.empty()) {
       app.drawing = U(a.c_str());
     }
