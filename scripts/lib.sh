@@ -88,9 +88,20 @@ ensure_wineprefix() {
   fi
   local sim
   sim=$(winepath_w "$BUILD/dist/tools/acadsim.exe")
-  "$wine" reg add 'HKCU\Software\Classes\.dwg' /ve /d KestrelSim.Drawing /f >/dev/null 2>&1 || true
-  "$wine" reg add 'HKCU\Software\Classes\KestrelSim.Drawing\shell\open\command' /ve \
-    /d "\"$sim\" \"%1\"" /f >/dev/null 2>&1 || true
+  # Wine's shell looks the class up in HKEY_CLASSES_ROOT only, which does
+  # not show the per-user classes: register in both.
+  local root
+  for root in 'HKCU\Software\Classes' 'HKLM\Software\Classes'; do
+    "$wine" reg add "$root\\.dwg" /ve /d KestrelSim.Drawing /f >/dev/null 2>&1 || true
+    "$wine" reg add "$root\\KestrelSim.Drawing\\shell\\open\\command" /ve \
+      /d "\"$sim\" \"%1\"" /f >/dev/null 2>&1 || true
+  done
+  # Wine's own menus and message boxes ask for these faces; without a
+  # replacement Japanese text shows as boxes.
+  local face
+  for face in "MS UI Gothic" "MS Shell Dlg" "MS Shell Dlg 2" "Tahoma" "MS Gothic" "MS PGothic"; do
+    "$wine" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d IPAGothic /f >/dev/null 2>&1 || true
+  done
 }
 
 winepath_w() { printf 'Z:%s' "$(echo "$1" | sed 's#/#\\#g')"; }

@@ -3,14 +3,19 @@
 // messages, and checks the settings writer against the system's own reader.
 // Output is UTF-8; exit code 0 means success.
 #include <windows.h>
+#include <shlobj.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "acadlink/tf_control.h"
 #include "base/codec.h"
 #include "base/profile.h"
+#include "platform/win32/win32_platform.h"
 
 namespace {
 
@@ -72,7 +77,11 @@ int usage() {
       "       kdriver close-window TITLE [SECONDS]\n"
       "       kdriver children TITLE\n"
       "       kdriver click TITLE BUTTON-TEXT\n"
-      "       kdriver profile-check FOLDER");
+      "       kdriver profile-check FOLDER\n"
+      "       kdriver link [folder DIR] STEP...   steps: start PATH ARG SECONDS | find 2000|2004 |\n"
+      "                                           send TEXT | prompt | var NAME | quit | gone SECONDS\n"
+      "       kdriver drop TITLE FILE...\n"
+      "       kdriver wait-box TEXT [SECONDS]");
   return 2;
 }
 
@@ -183,6 +192,238 @@ int cmdProfileCheck(const std::vector<std::string>& a) {
   return failures ? 1 : 0;
 }
 
+// ---------------------------------------------------------------- the link
+
+std::string hex(platform::WindowHandle h) {
+  char buf[32];
+  std::snprintf(buf, sizeof buf, "%llx", static_cast<unsigned long long>(h));
+  return buf;
+}
+
+void printHandles(const acadlink::TfControl& link) {
+  const acadlink::AutoCADHandles h = link.GetHandles();
+  auto one = [](const char* name, platform::WindowHandle w) {
+    out(std::string(name) + "=" + hex(w) + "\t" + (w ? classOf(reinterpret_cast<HWND>(w)) : "") + "\t" +
+        (w ? titleOf(reinterpret_cast<HWND>(w)) : ""));
+  };
+  one("MainWindow", h.MainWindow);
+  one("CommandLine", h.CommandLine);
+  one("CommandHistory", h.CommandHistory);
+  one("TextWindow", h.TextWindow);
+}
+
+// "\n" and "\e" in a typed text stand for Enter and Esc.
+std::string unescape(const std::string& s) {
+  std::string r;
+  for (size_t i = 0; i < s.size(); ++i) {
+    if (s[i] == '\\' && i + 1 < s.size() && (s[i + 1] == 'n' || s[i + 1] == 'e')) {
+      r += s[i + 1] == 'n' ? '\n' : '\x1b';
+      ++i;
+    } else {
+      r += s[i];
+    }
+  }
+  return r;
+}
+
+// Runs TfControl inside this Windows process, step by step, so that one
+// call can start, type, read and quit with the same handles. Steps print
+// what they saw; the script judges it.
+int cmdLink(const std::vector<std::string>& a) {
+  platform::win32::Win32Platform win;
+  platform::Context ctx = win.context();
+  size_t i = 0;
+  if (a.size() >= 2 && a[0] == "folder") {
+    ctx.programFolder = a[1];
+    if (ctx.programFolder.empty() || ctx.programFolder.back() != '\\') ctx.programFolder += '\\';
+    i = 2;
+  }
+  platform::setContext(ctx);
+  acadlink::TfControl link;
+  int status = 0;
+  auto need = [&](size_t n) {
+    if (i + n > a.size()) throw std::runtime_error("step " + a[i - 1] + " needs " + std::to_string(n) + " values");
+  };
+  try {
+    while (i < a.size()) {
+      const std::string step = a[i++];
+      if (step == "start") {
+        need(3);
+        link.SetAcadExePath(a[i]);
+        link.SetAcadArg(a[i + 1]);
+        const int seconds = std::atoi(a[i + 2].c_str());
+        i += 3;
+        out("start: " + std::to_string(link.FindOrStartAutoCAD(seconds)));
+        printHandles(link);
+      } else if (step == "find") {
+        need(1);
+        const bool r2000 = a[i++] == "2000";
+        const bool found = r2000 ? link.FindAutoCADByCaptions(acadlink::kPromptWord2000, acadlink::kTextWord2000)
+                                 : link.FindAutoCADByCaptions(acadlink::kPromptWord2004, acadlink::kTextWord2004);
+        out(std::string("find: ") + (found ? "found" : "not found"));
+        printHandles(link);
+        if (!found) status = 1;
+      } else if (step == "send") {
+        need(1);
+        link.SendCommand(unescape(a[i++]));
+        out("sent");
+      } else if (step == "prompt") {
+        // The stand-in answers shortly after a line: wait for a prompt to show.
+        for (int n = 0; n < 50 && !link.IsPromptShown(); ++n) Sleep(50);
+        out("prompt: " + link.ReadCommandLine());
+      } else if (step == "var") {
+        need(1);
+        out("var " + a[i] + ": " + link.GetVariable(a[i]));
+        ++i;
+      } else if (step == "quit") {
+        const acadlink::AutoCADHandles before = link.GetHandles();
+        DWORD pid = 0;
+        GetWindowThreadProcessId(reinterpret_cast<HWND>(before.MainWindow), &pid);
+        link.QuitAutoCAD();
+        out("quit: pid " + std::to_string(pid));
+        printHandles(link);
+      } else if (step == "gone") {
+        // Waits for every AutoCAD text window to disappear.
+        need(1);
+        const int seconds = std::atoi(a[i++].c_str());
+        bool gone = false;
+        for (int n = 0; n <= seconds * 10 && !gone; ++n) {
+          acadlink::TfControl probe;
+          gone = !probe.FindAutoCADByCaptions(acadlink::kPromptWord2004, acadlink::kTextWord2004) &&
+                 !probe.FindAutoCADByCaptions(acadlink::kPromptWord2000, acadlink::kTextWord2000);
+          if (!gone) Sleep(100);
+        }
+        out(std::string("gone: ") + (gone ? "yes" : "no"));
+        if (!gone) status = 1;
+      } else {
+        out("unknown step: " + step);
+        return 2;
+      }
+    }
+  } catch (const std::exception& e) {
+    out(std::string("error: ") + e.what());
+    return 1;
+  }
+  return status;
+}
+
+// ---------------------------------------------------------------- the drop
+
+// Drops files onto a window of another process, as the shell does: a
+// DROPFILES block written into the target's memory, posted as the HDROP.
+int cmdDrop(const std::vector<std::string>& a) {
+  if (a.size() < 2) return usage();
+  HWND h = findTop(a[0], 10);
+  if (!h) {
+    out("not found: " + a[0]);
+    return 1;
+  }
+  std::wstring names;
+  for (size_t i = 1; i < a.size(); ++i) {
+    names += W(a[i]);
+    names += L'\0';
+  }
+  names += L'\0';
+  std::vector<char> block(sizeof(DROPFILES) + names.size() * sizeof(wchar_t));
+  auto* df = reinterpret_cast<DROPFILES*>(block.data());
+  df->pFiles = sizeof(DROPFILES);
+  df->pt = POINT{40, 40};
+  df->fNC = FALSE;
+  df->fWide = TRUE;
+  std::memcpy(block.data() + sizeof(DROPFILES), names.data(), names.size() * sizeof(wchar_t));
+
+  DWORD pid = 0;
+  GetWindowThreadProcessId(h, &pid);
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE | PROCESS_VM_READ, FALSE, pid);
+  if (!process) {
+    out("OpenProcess failed: " + std::to_string(GetLastError()));
+    return 1;
+  }
+  void* remote = VirtualAllocEx(process, nullptr, block.size(), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+  SIZE_T written = 0;
+  const bool ok = remote && WriteProcessMemory(process, remote, block.data(), block.size(), &written) &&
+                  written == block.size();
+  CloseHandle(process);
+  if (!ok) {
+    out("writing the drop block failed: " + std::to_string(GetLastError()));
+    return 1;
+  }
+  // The target frees the block with DragFinish; the pages stay committed,
+  // which costs one page per drop in a test.
+  if (!PostMessageW(h, WM_DROPFILES, reinterpret_cast<WPARAM>(remote), 0)) {
+    out("PostMessage failed: " + std::to_string(GetLastError()));
+    return 1;
+  }
+  out("dropped " + std::to_string(a.size() - 1) + " into pid " + std::to_string(pid));
+  return 0;
+}
+
+// ---------------------------------------------------------------- message boxes
+
+struct BoxSearch {
+  std::string text;
+  HWND box = nullptr;
+  std::string allText;
+};
+
+BOOL CALLBACK collectAll(HWND h, LPARAM p) {
+  reinterpret_cast<std::vector<HWND>*>(p)->push_back(h);
+  return TRUE;
+}
+
+std::vector<HWND> childrenOf(HWND h) {
+  std::vector<HWND> v;
+  EnumChildWindows(h, collectAll, reinterpret_cast<LPARAM>(&v));
+  return v;
+}
+
+BOOL CALLBACK findBox(HWND h, LPARAM p) {
+  auto* s = reinterpret_cast<BoxSearch*>(p);
+  if (classOf(h) != "#32770" || !IsWindowVisible(h)) return TRUE;
+  for (HWND c : childrenOf(h)) {
+    const std::string t = titleOf(c);
+    if (classOf(c) == "Static" && t.find(s->text) != std::string::npos) {
+      s->box = h;
+      s->allText = t;
+      return FALSE;
+    }
+  }
+  return TRUE;
+}
+
+// Waits for a dialog box showing a text and presses its OK button (or its
+// only button).
+int cmdWaitBox(const std::vector<std::string>& a) {
+  if (a.size() < 1) return usage();
+  const double seconds = a.size() > 1 ? std::atof(a[1].c_str()) : 60;
+  BoxSearch s{a[0]};
+  for (int i = 0; i <= static_cast<int>(seconds * 10) && !s.box; ++i) {
+    EnumWindows(findBox, reinterpret_cast<LPARAM>(&s));
+    if (!s.box) Sleep(100);
+  }
+  if (!s.box) {
+    out("no box: " + a[0]);
+    return 1;
+  }
+  out("box: " + titleOf(s.box) + "\t" + s.allText);
+  HWND ok = GetDlgItem(s.box, IDOK);
+  if (!ok) {
+    for (HWND c : childrenOf(s.box))
+      if (classOf(c) == "Button") {
+        ok = c;
+        break;
+      }
+  }
+  if (!ok) {
+    out("no button in the box");
+    return 1;
+  }
+  out("pressing: " + titleOf(ok));
+  PostMessageW(ok, BM_CLICK, 0, 0);
+  for (int i = 0; i < 100 && IsWindow(s.box); ++i) Sleep(100);
+  return IsWindow(s.box) ? 1 : 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -195,5 +436,8 @@ int wmain(int argc, wchar_t** argv) {
   if (cmd == "children") return cmdChildren(args);
   if (cmd == "click") return cmdClick(args);
   if (cmd == "profile-check") return cmdProfileCheck(args);
+  if (cmd == "link") return cmdLink(args);
+  if (cmd == "drop") return cmdDrop(args);
+  if (cmd == "wait-box") return cmdWaitBox(args);
   return usage();
 }
