@@ -66,7 +66,9 @@ struct PlotRunState {
 };
 
 // Why a run ended before its drawings were done.
-enum class RunHalt { None, Stopped, TimedOut, AcadGone, HelperSilent };
+// Failed: an unexpected error (a path without a CP932 form, a value that is
+// no number), whose text the run shows.
+enum class RunHalt { None, Stopped, TimedOut, AcadGone, HelperSilent, Failed };
 
 // Thrown by the run's waits; PlotDrawings catches it and ends the run.
 struct RunHalted {

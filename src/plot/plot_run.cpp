@@ -1,6 +1,7 @@
 // The plot run: drawing by drawing, save the open one away, open the next,
 // decide model, current layout or all layouts, replay the button's macro.
-#include <cmath>
+#include <algorithm>
+#include <exception>
 #include <functional>
 #include <memory>
 
@@ -30,15 +31,6 @@ bool has(const std::string& text, const char* part) { return base::contains(text
 
 void pause(int ms) { platform::clock().sleepMs(ms); }
 
-// Diagonal of a paper size A "x" B; a side that is not a number counts 0.
-double diagonal(const std::string& size) {
-  const auto x = size.find('x');
-  const std::string a = x == std::string::npos ? size : size.substr(0, x);
-  const std::string b = x == std::string::npos ? std::string() : size.substr(x + 1);
-  const double da = base::tryParseNumber(a).value_or(0), db = base::tryParseNumber(b).value_or(0);
-  return std::sqrt(da * da + db * db);
-}
-
 // The file name after the last separator of either kind: drawing paths are
 // Windows paths even when the run is tested natively.
 std::string fileNameOf(const std::string& path) {
@@ -57,30 +49,6 @@ bool hasLine(const std::vector<std::string>& macro, const char* token) {
   for (const std::string& l : macro)
     if (l == token) return true;
   return false;
-}
-
-// The drawing decision, the layout listing and the token expansion live
-// with the scale and token code; until a build has them, a plain line is
-// typed as it stands and every drawing is fitted or printed by layouts.
-template <class P>
-std::string decideDrawing(P& p, const PlotOptions& o, const std::string& name) {
-  if constexpr (requires { p.DecideModelScale(o.ModelScalePrint, o.PrintMode, o.ScaleCalc, o.DimMag, name); })
-    return p.DecideModelScale(o.ModelScalePrint, o.PrintMode, o.ScaleCalc, o.DimMag, name);
-  else
-    return o.PrintMode == 1 ? "AllLayout" : "F";
-}
-template <class P>
-void listLayouts(P& p, int order) {
-  if constexpr (requires { p.ListLayouts(order); }) p.ListLayouts(order);
-}
-template <class P>
-bool expandLine(P& p, const std::string& line, PlotRunState& run) {
-  if constexpr (requires { p.ExpandMacroLine(line, run); }) {
-    return p.ExpandMacroLine(line, run);
-  } else {
-    p.SendCommand(line + "\n");
-    return true;
-  }
 }
 
 // Clears the Ploter's pointer to the run however PlotDrawings leaves.
@@ -182,6 +150,7 @@ struct RunContext {
   int W;
   int current = -1;  // index of the drawing being printed; -1 before the first
   std::int64_t limitMs = 0;  // the limit the user set, for the messages
+  std::string error;         // the text of an unexpected error
 };
 
 // The pause between drawings and sheets, owned by the progress window.
@@ -234,7 +203,8 @@ void plotDrawing(RunContext& c, int i, const std::vector<std::string>& drawings)
   });
 
   if (openDrawing(c, path)) {
-    const std::string decision = decideDrawing(p, o, fileNameOf(path));
+    const std::string decision =
+        p.DecideModelScale(o.ModelScalePrint, o.PrintMode, o.ScaleCalc, o.DimMag, fileNameOf(path));
     if (decision != "Cancel") {
       std::vector<std::string> macro;
       if (decision == "CurrentLayout" || decision == "AllLayout") {
@@ -247,7 +217,7 @@ void plotDrawing(RunContext& c, int i, const std::vector<std::string>& drawings)
         c.run.Mode = PrintModeKind::Model;
       }
       const bool all = c.run.Mode == PrintModeKind::AllLayouts;
-      if (all) listLayouts(p, o.FileSort);
+      if (all) p.ListLayouts(o.FileSort);
       const int sheets = all ? static_cast<int>(p.LayoutNames.size()) : 1;
       // Without "#FILEPLOT" no plot file is announced, so no answer comes.
       const bool waitForHelper = p.GetPdfPrint() && o.PdfDone && hasLine(macro, "#FILEPLOT");
@@ -263,7 +233,7 @@ void plotDrawing(RunContext& c, int i, const std::vector<std::string>& drawings)
         if (o.Psltscale) p.SetVariable("PSLTSCALE", "1");
         if (p.GetPdfPrint()) c.run.PdfBaseName = withoutExtension(path) + (all ? "_" + p.LayoutNames[j] : "");
         for (const std::string& line : macro) {
-          if (!expandLine(p, line, c.run)) {
+          if (!p.ExpandMacroLine(line, c.run)) {
             skipped = true;  // the drawing's device, table or paper is missing: told already
             break;
           }
@@ -302,6 +272,7 @@ std::string haltMessage(const RunContext& c, RunHalt why, const std::vector<std:
     case RunHalt::AcadGone: reason = "AutoCAD が見つからなくなりました。"; break;
     case RunHalt::TimedOut: reason = "AutoCAD が " + seconds + " 秒待ってもコマンド待ちに戻りませんでした。"; break;
     case RunHalt::HelperSilent: reason = "PDF/DWF 変換プログラムから " + seconds + " 秒待っても応答がありませんでした。"; break;
+    case RunHalt::Failed: reason = "エラーが発生しました。\r\n" + c.error; break;
     default: break;
   }
   return where + reason + "\r\n印刷を中止しました。";
@@ -314,7 +285,7 @@ void Ploter::PlotDrawings(const std::vector<std::string>& drawings, const PlotOp
   run.Options = &o;
   run.WaitLimitMs = (o.AcadWaitLimit > 0 ? o.AcadWaitLimit : kDefaultAcadWaitLimit) * 1000LL;
   RunScope scope(*this, run);
-  RunContext c{*this, o, run, nullptr, o.CommandWait};
+  RunContext c{*this, o, run, nullptr, o.CommandWait, -1, 0, {}};
   c.limitMs = run.WaitLimitMs;
   const int W = c.W;
 
@@ -322,8 +293,7 @@ void Ploter::PlotDrawings(const std::vector<std::string>& drawings, const PlotOp
   ScaleDecisionForAll = false;
   ScaleDecision = 0;
   FitOffsetZero = o.FitOffset00;
-  PaperDiagonal = diagonal(GetPaperSize());
-  LayoutPaperDiagonal = diagonal(o.LayoutBaseSize) / (o.LayoutAdjust / 100);
+  ComputeDiagonals(o.LayoutBaseSize, o.LayoutAdjust);
   run.Mode = PrintModeKind::Model;
 
   RunHalt halt = RunHalt::None;
@@ -349,6 +319,10 @@ void Ploter::PlotDrawings(const std::vector<std::string>& drawings, const PlotOp
     for (int i = 0; i < static_cast<int>(drawings.size()) && c.form->ContinueFlag; ++i) plotDrawing(c, i, drawings);
   } catch (const RunHalted& h) {
     halt = h.why;
+  } catch (const std::exception& e) {
+    // AutoCAD's settings are still given back before the error is told.
+    halt = RunHalt::Failed;
+    c.error = e.what();
   }
 
   // ---- ending: from here on the stop button has been heard already.

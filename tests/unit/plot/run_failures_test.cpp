@@ -73,6 +73,17 @@ TEST_F(PlotRunFailureTest, WaitBeforeThePreparationIsBoundedToo) {
   EXPECT_EQ(0, count("FILEDIA\n"));
 }
 
+TEST_F(PlotRunFailureTest, PathWithoutACp932FormEndsTheRunWithTheErrorAndGivesTheSettingsBack) {
+  const std::string a = drawing("a.dxf", plot_test::modelDxf());
+  const std::string odd = drawing("b\xF0\x9F\x98\x80.dxf", plot_test::modelDxf());
+  run({a, odd});
+  ASSERT_EQ(1u, env.ui.messages.size());
+  EXPECT_EQ(0u, env.ui.messages[0].text.find("図面 " + odd + " (2/2) の印刷中にエラーが発生しました。\r\n"));
+  EXPECT_EQ(std::vector<std::string>{a}, opens());
+  EXPECT_EQ("1", acad.session()->variable("FILEDIA"));
+  EXPECT_FALSE(ploter.IsPlotting());
+}
+
 class PdfRunTest : public plot_test::RunFixture {
  protected:
   std::vector<std::string> answers;
