@@ -151,7 +151,12 @@ INSTANTIATE_TEST_SUITE_P(
                       Refusal{false, true, {"a.dwg"}, true, ""},
                       Refusal{false, true, {"a.dwg", "b.dxf"}, false, "b.dxf"},
                       Refusal{false, false, {"a.txt"}, false, ""},
-                      Refusal{false, false, {"a.dwg", "b.dxf"}, false, ""}));
+                      Refusal{false, false, {"a.dwg", "b.dxf"}, false, ""}),
+    // Readable names in the test list: which boxes are on, and the case number.
+    [](const ::testing::TestParamInfo<Refusal>& info) {
+      return std::string(info.param.dwg ? "Dwg" : "NoDwg") + (info.param.dxf ? "Dxf" : "NoDxf") + "_" +
+             std::to_string(info.index);
+    });
 
 TEST_F(DrawingListTest, AFolderWithoutDrawingsIsRefusedAndNotAdded) {
   file("plain/readme.txt");
