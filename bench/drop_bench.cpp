@@ -15,10 +15,7 @@
 #include <vector>
 
 #include "base/paths.h"
-#include "platform/context.h"
-#include "platform/sim/sim_clock.h"
-#include "platform/sim/sim_desktop.h"
-#include "platform/sim/sim_shell.h"
+#include "platform/sim/sim_platform.h"
 #include "shell/tmain.h"
 #include "ui/headless/headless_backend.h"
 
@@ -70,22 +67,8 @@ int main(int argc, char** argv) {
       std::ofstream(dir / ("drawing " + std::to_string(i) + (i % 2 ? ".dwg" : ".dxf")));
   }
 
-  platform::SimClock clock;
-  platform::SimDesktop desktop;
-  platform::SimClipboard clipboard;
-  platform::SimProcesses processes;
-  platform::SimPrinters printers;
-  platform::SimShell shellSim;
+  platform::SimPlatform sim(root.string() + "/");
   ui::HeadlessBackend headless;
-  platform::Context c;
-  c.clock = &clock;
-  c.desktop = &desktop;
-  c.clipboard = &clipboard;
-  c.processes = &processes;
-  c.printers = &printers;
-  c.shell = &shellSim;
-  c.programFolder = root.string() + "/";
-  platform::setContext(c);
   ui::setBackend(&headless);
 
   const std::string top = tree.string();
@@ -105,7 +88,6 @@ int main(int argc, char** argv) {
   }
 
   ui::setBackend(nullptr);
-  platform::setContext(platform::Context{});
   std::error_code ec;
   std::filesystem::remove_all(root, ec);
 

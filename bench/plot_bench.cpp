@@ -16,10 +16,7 @@
 #include <vector>
 
 #include "acadsim/sim_host.h"
-#include "platform/context.h"
-#include "platform/sim/sim_clock.h"
-#include "platform/sim/sim_desktop.h"
-#include "platform/sim/sim_shell.h"
+#include "platform/sim/sim_platform.h"
 #include "plot/ploter.h"
 #include "ui/headless/headless_backend.h"
 
@@ -61,22 +58,10 @@ int main(int argc, char** argv) {
   std::filesystem::create_directories(dir);
   const std::string folder = dir.string() + "/";
 
-  platform::SimClock clock;
-  platform::SimDesktop desktop;
-  platform::SimClipboard clipboard;
-  platform::SimProcesses processes;
-  platform::SimPrinters printers;
-  platform::SimShell shell;
+  platform::SimPlatform sim(folder);
+  auto& clock = sim.clock;
+  auto& desktop = sim.desktop;
   ui::HeadlessBackend ui;
-  platform::Context c;
-  c.clock = &clock;
-  c.desktop = &desktop;
-  c.clipboard = &clipboard;
-  c.processes = &processes;
-  c.printers = &printers;
-  c.shell = &shell;
-  c.programFolder = folder;
-  platform::setContext(c);
   ui::setBackend(&ui);
 
   std::vector<std::string> paths;
@@ -90,7 +75,7 @@ int main(int argc, char** argv) {
   std::vector<std::int64_t> openedAtVirtual;
   std::vector<double> openedAtCpu, openedAtStandIn;
   {
-    acadsim::SimHost acad(desktop, clock, clipboard, processes);
+    acadsim::SimHost acad(desktop, clock, sim.clipboard, sim.processes);
     acad.options().session.workFolder = folder;
     acad.start();
     plot::Ploter ploter(folder + "kestrel20.ini", "Ploter1Fleld");
@@ -156,7 +141,6 @@ int main(int argc, char** argv) {
   }
 
   ui::setBackend(nullptr);
-  platform::setContext(platform::Context{});
   std::error_code ec;
   std::filesystem::remove_all(dir, ec);
   return 0;

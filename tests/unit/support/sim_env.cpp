@@ -12,21 +12,12 @@ SimEnv::SimEnv() {
              ("kestrel-test-" + std::to_string(rd()) + "-" + std::to_string(rd()));
   std::filesystem::create_directories(dir);
   folder_ = dir.string() + "/";
-  platform::Context c;
-  c.clock = &clock;
-  c.desktop = &desktop;
-  c.clipboard = &clipboard;
-  c.processes = &processes;
-  c.printers = &printers;
-  c.shell = &shell;
-  c.programFolder = folder_;
-  platform::setContext(c);
+  setProgramFolder(folder_);
   ui::setBackend(&ui);
 }
 
 SimEnv::~SimEnv() {
   ui::setBackend(nullptr);
-  platform::setContext(platform::Context{});
   std::error_code ec;
   std::filesystem::permissions(folder_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
   std::filesystem::remove_all(folder_, ec);

@@ -5,27 +5,16 @@
 #include <filesystem>
 #include <string>
 
-#include "platform/context.h"
-#include "platform/sim/sim_clock.h"
-#include "platform/sim/sim_desktop.h"
-#include "platform/sim/sim_shell.h"
+#include "platform/sim/sim_platform.h"
 #include "ui/headless/headless_backend.h"
 
 namespace testing_support {
 
-class SimEnv {
+class SimEnv : public platform::SimPlatform {
  public:
   SimEnv();
   ~SimEnv();
-  SimEnv(const SimEnv&) = delete;
-  SimEnv& operator=(const SimEnv&) = delete;
 
-  platform::SimClock clock;
-  platform::SimDesktop desktop;
-  platform::SimClipboard clipboard;
-  platform::SimProcesses processes;
-  platform::SimPrinters printers;
-  platform::SimShell shell;
   ui::HeadlessBackend ui;
 
   // The program folder, with a trailing separator.
