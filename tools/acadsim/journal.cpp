@@ -72,7 +72,8 @@ std::string JournalEntry::toJson() const {
   return out + "}";
 }
 
-void Journal::append(const JournalEntry& e) {
+void Journal::append(JournalEntry e) {
+  if (stamp_) e.add("ms", std::to_string(stamp_()));
   entries_.push_back(e);
   if (path_.empty()) return;
   const std::string line = e.toJson() + "\n";

@@ -2,6 +2,8 @@
 // a test can check which drawings were opened and saved (and later
 // plotted) without reading the stand-in's windows.
 #pragma once
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -38,15 +40,19 @@ class Journal {
   // path empty: kept in memory only.
   explicit Journal(std::string path = {}) : path_(std::move(path)) {}
   void setPath(std::string path) { path_ = std::move(path); }
+  // When set, every entry gets a field "ms" with the stamp's value (the
+  // stand-in's milliseconds), so that a benchmark can time the drawings.
+  void setStamp(std::function<std::int64_t()> stamp) { stamp_ = std::move(stamp); }
   const std::string& path() const { return path_; }
 
   // Keeps the entry and appends its line to the file (created if missing).
-  void append(const JournalEntry& e);
+  void append(JournalEntry e);
   const std::vector<JournalEntry>& entries() const { return entries_; }
 
  private:
   std::string path_;
   std::vector<JournalEntry> entries_;
+  std::function<std::int64_t()> stamp_;
 };
 
 }  // namespace acadsim

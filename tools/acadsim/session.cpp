@@ -574,7 +574,16 @@ void Session::quit() {
     state_ = State::AskingToSave;
     return;
   }
+  end();
+}
+
+void Session::end() {
   state_ = State::Ended;
+  if (!journal_) return;
+  JournalEntry e;
+  e.event = "quit";
+  e.drawing = path_;
+  journal_->append(e);
 }
 
 std::string Session::saveQuestionTitle() const { return options_.lt ? "AutoCAD LT" : "AutoCAD"; }
@@ -586,10 +595,10 @@ void Session::answerSaveQuestion(SaveAnswer a) {
   switch (a) {
     case SaveAnswer::Yes:
       writeDrawing(path_.empty() ? resolve(drawingName()) : path_, defaultFormat());
-      state_ = State::Ended;
+      end();
       break;
     case SaveAnswer::No:
-      state_ = State::Ended;
+      end();
       break;
     case SaveAnswer::Cancel:
       state_ = State::Running;

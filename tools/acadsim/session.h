@@ -152,6 +152,7 @@ class Session {
   void save();
   bool writeDrawing(const std::string& path, const std::string& format);
   void quit();
+  void end();  // the stand-in ends: journalled as "quit"
   void layoutCommand();
   void layoutList(const std::string& pattern);
   void setLayout(const std::string& name);

@@ -82,6 +82,7 @@ class SimHost {
   const std::vector<std::unique_ptr<Instance>>& instances() const { return instances_; }
   int startRequests() const { return startRequests_; }  // createProcess / shellOpen calls taken
   const Journal& journal() const { return journal_; }
+  Journal& journal() { return journal_; }
 
   // Failure paths: stop answering messages; destroy the windows.
   void hang(Instance& in);

@@ -290,9 +290,15 @@ TEST_F(SessionTest, SaveAsksForANameOnlyWhileTheDrawingHasNone) {
 
 // -------------------------------------------------------------------- quit
 
-TEST_F(SessionTest, QuitEndsAtOnceWithoutChanges) {
+TEST_F(SessionTest, QuitEndsAtOnceWithoutChangesAndIsJournalledWithTheStamp) {
+  std::int64_t now = 1234;
+  journal.setStamp([&] { return now++; });
   type("FILEDIA\n0\nquit\n");
   EXPECT_EQ(s->state(), Session::State::Ended);
+  ASSERT_EQ(journal.entries().size(), 1u);
+  EXPECT_EQ(journal.entries()[0].event, "quit");
+  EXPECT_EQ(journal.entries()[0].get("ms"), "1234");
+  EXPECT_EQ(journal.entries()[0].toJson(), "{\"event\":\"quit\",\"drawing\":\"\",\"ms\":\"1234\"}");
 }
 
 TEST_F(SessionTest, QuitWithChangesAsksAndNoEndsWithoutSaving) {
@@ -307,7 +313,10 @@ TEST_F(SessionTest, QuitWithChangesAsksAndNoEndsWithoutSaving) {
   type("quit\n");
   s->answerSaveQuestion(acadsim::SaveAnswer::No);
   EXPECT_EQ(s->state(), Session::State::Ended);
-  EXPECT_TRUE(journal.entries().empty());
+  // Ended without a save; no stamp was asked for.
+  ASSERT_EQ(journal.entries().size(), 1u);
+  EXPECT_EQ(journal.entries()[0].event, "quit");
+  EXPECT_EQ(journal.entries()[0].get("ms"), "");
 }
 
 // ----------------------------------------------------------------- layouts

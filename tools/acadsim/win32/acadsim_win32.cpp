@@ -1,6 +1,7 @@
 // acadsim.exe: the AutoCAD stand-in in real windows.
 //
 //   acadsim.exe [--release 2000|2002|2004|2005|2006] [--lt] [--journal FILE]
+//               [--journal-times]
 //               [--fonts DIR]... [--font NAME]... [--work DIR]
 //               [--delay MS] [--startup-delay MS] [--hang-after N]
 //               [--hang-at TEXT] [--vanish-after N] [--plotters FILE]
@@ -9,6 +10,8 @@
 // --plotters names the devices, papers and style tables that "-plot"
 // knows (lines "device=", "paper=", "style="); a file that cannot be read
 // or holds another kind of line ends the stand-in with exit code 1.
+// --journal-times adds to every journal line "ms", the milliseconds since
+// the stand-in started (for the benchmarks).
 //
 // Windows: a main frame "AutoCAD 2004 - [...]" whose command-line bar holds
 // a history and a prompt line of one class ("AcadCmdLine") among other
@@ -60,6 +63,7 @@ struct App {
   acadsim::Options options;
   acadsim::Behaviour behaviour;
   std::string journalPath;
+  bool journalTimes = false;
   std::string drawing;
   int startupDelayMs = 0;
 
@@ -113,6 +117,8 @@ void parseArguments(App& app) {
     } else if (a == L"--release" && hasValue) {
       int r = 0;
       if (parseInt(value(), r) && r >= 2000 && r <= 2006) app.options.release = r;
+    } else if (a == L"--journal-times") {
+      app.journalTimes = true;
     } else if (a == L"--journal" && hasValue) {
       app.journalPath = U(value().c_str());
     } else if (a == L"--fonts" && hasValue) {
@@ -543,6 +549,16 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     app.font = CreateFontW(-13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
                            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, L"MS Gothic");
     app.journal = std::make_unique<acadsim::Journal>(app.journalPath);
+    if (app.journalTimes) {
+      LARGE_INTEGER frequency{}, start{};
+      QueryPerformanceFrequency(&frequency);
+      QueryPerformanceCounter(&start);
+      app.journal->setStamp([frequency, start]() -> std::int64_t {
+        LARGE_INTEGER now{};
+        QueryPerformanceCounter(&now);
+        return (now.QuadPart - start.QuadPart) * 1000 / frequency.QuadPart;
+      });
+    }
     app.session = std::make_unique<acadsim::Session>(app.options, app.journal.get());
     app.session->start(app.drawing);
 
