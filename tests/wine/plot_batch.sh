@@ -18,15 +18,8 @@ paper="ISO A3 (420.00 x 297.00 mm)"
 style="monochrome.ctb"
 # The first button of the shipped set, given a device, a paper and a style
 # table of the stand-in's.
-base=$PROG/BottonSets/Base.ini
-iconv -f CP932 -t UTF-8 "$base" | tr -d '\r' | awk -v dev="$device" -v pap="$paper" -v sty="$style" '
-  /^\[/ {in1 = ($0 == "[Ploter1Fleld]")}
-  in1 && /^PrintDevice=/ {print "PrintDevice=" dev; next}
-  in1 && /^PaperName=/ {print "PaperName=\"" pap "\""; next}
-  in1 && /^PrintStyle=/ {print "PrintStyle=" sty; next}
-  {print}' | sed 's/$/\r/' | iconv -f UTF-8 -t CP932 > "$base.new" && mv "$base.new" "$base"
-caption=$(iconv -f CP932 -t UTF-8 "$base" | tr -d '\r' |
-  awk -F= '/^\[/ {in1 = ($0 == "[Ploter1Fleld]")} in1 && $1 == "USERNAME" {print substr($0, 10); exit}')
+set_button_device 1 "$device" "$paper" "$style"
+caption=$(button_caption 1)
 [ -n "$caption" ] || fail "no USERNAME for the first button in Base.ini"
 
 printf '[MainWindow]\r\nAcadExePath=%s\r\nAcadArg=--journal %s\r\nPrintMode=0\r\nLayoutSizeIndex=0\r\n' \
@@ -37,10 +30,7 @@ printf '[PaperSize]\r\nPAGE=1\r\nPageSize0=A3=420x297\r\n' > "$PROG/plot.ini"
 start_kestrel
 driver drop "Kestrel 2.30" "$(win_path "$d/model_a3_100.dxf")" "$(win_path "$d/default_limits.dxf")" \
   "$(win_path "$d/third.dwg")" >/dev/null || fail "the drop could not be delivered"
-for _ in $(seq 50); do
-  driver children "Kestrel 2.30" | tr -d '\r' | awk -F'\t' 'f {exit !($4 == "3")} $4 == "図面枚数" {f=1}' && break
-  sleep 0.2
-done
+wait_drawing_count 3 || fail "the drawing count did not reach 3"
 driver click "Kestrel 2.30" "$caption" >/dev/null || fail "no button \"$caption\""
 ok "clicked \"$caption\""
 sleep 3

@@ -43,3 +43,31 @@ wait_exit() {
   for _ in $(seq 300); do kill -0 "$pid" 2>/dev/null || return 0; sleep 0.1; done
   return 1
 }
+
+# Gives button N of the current set (BottonSets/Base.ini) a device, a paper
+# and a style table.
+set_button_device() {
+  local n=$1 device=$2 paper=$3 style=$4
+  local base=$PROG/BottonSets/Base.ini
+  iconv -f CP932 -t UTF-8 "$base" | tr -d '\r' | awk -v sec="[Ploter${n}Fleld]" -v dev="$device" -v pap="$paper" -v sty="$style" '
+    /^\[/ {in1 = ($0 == sec)}
+    in1 && /^PrintDevice=/ {print "PrintDevice=" dev; next}
+    in1 && /^PaperName=/ {print "PaperName=\"" pap "\""; next}
+    in1 && /^PrintStyle=/ {print "PrintStyle=" sty; next}
+    {print}' | sed 's/$/\r/' | iconv -f UTF-8 -t CP932 > "$base.new" && mv "$base.new" "$base"
+}
+
+# The caption of button N in the current set.
+button_caption() {
+  iconv -f CP932 -t UTF-8 "$PROG/BottonSets/Base.ini" | tr -d '\r' |
+    awk -F= -v sec="[Ploter$1Fleld]" '/^\[/ {in1 = ($0 == sec)} in1 && $1 == "USERNAME" {print substr($0, 10); exit}'
+}
+
+# Waits until the main window's drawing count shows N.
+wait_drawing_count() {
+  for _ in $(seq 100); do
+    driver children "Kestrel 2.30" | tr -d '\r' | awk -F'\t' -v n="$1" 'f {exit !($4 == n)} $4 == "図面枚数" {f=1}' && return 0
+    sleep 0.2
+  done
+  return 1
+}
