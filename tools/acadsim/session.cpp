@@ -1,5 +1,6 @@
 #include "acadsim/session.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 
@@ -217,6 +218,14 @@ std::string Session::idlePrompt() const { return w("ｺﾏﾝﾄﾞ: ", "コマ�
 std::string Session::promptLine() const {
   if (state_ == State::Ended) return {};
   return (question_ ? question_->prompt : idlePrompt()) + base::cp932ToUtf8(pending_);
+}
+
+void Session::say(std::string line) {
+  history_.push_back(std::move(line));
+  // Trimmed a quarter at a time, so that a line costs the same on average.
+  const size_t keep = static_cast<size_t>(std::max(1, options_.historyLines));
+  if (history_.size() > keep + keep / 4)
+    history_.erase(history_.begin(), history_.begin() + static_cast<std::ptrdiff_t>(history_.size() - keep));
 }
 
 std::string Session::historyText() const {

@@ -65,6 +65,10 @@ struct Options {
   std::vector<PlotDevice> plotDevices = defaultPlotDevices();
   std::vector<std::string> plotStyles = defaultPlotStyles();
   Files files;
+  // The history keeps this many of its last lines, as AutoCAD's text
+  // window keeps a bounded history: a long batch must not make every
+  // input slower than the one before.
+  int historyLines = 1000;
 };
 
 // Knobs for the failure paths of the tests, applied by the hosts.
@@ -136,7 +140,7 @@ class Session {
   const char* w(const char* half, const char* full) const { return halfWidth() ? half : full; }
   std::string idlePrompt() const;
   void ask(std::string prompt, bool blankEnds, std::function<void(const std::string&)> onAnswer);
-  void say(std::string line) { history_.push_back(std::move(line)); }
+  void say(std::string line);
   void enter();
   void cancel();
   void backspace();

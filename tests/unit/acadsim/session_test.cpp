@@ -321,6 +321,20 @@ TEST_F(SessionTest, QuitWithChangesAsksAndNoEndsWithoutSaving) {
 
 // ----------------------------------------------------------------- layouts
 
+TEST_F(SessionTest, HistoryKeepsItsLastLinesAndTheLatestListing) {
+  acadsim::Options o;
+  o.workFolder = dir.folder();
+  o.historyLines = 40;
+  s = std::make_unique<Session>(o, &journal);
+  s->start();
+  for (int i = 0; i < 200; ++i) type("FILEDIA\n" + std::to_string(i % 2) + "\n");
+  EXPECT_GE(s->history().size(), 40u);
+  EXPECT_LE(s->history().size(), 50u);
+  EXPECT_TRUE(base::contains(s->history().back(), "1")) << s->history().back();
+  type("fileopen\n" + layoutDrawing() + "\n-Layout\n?\n");
+  EXPECT_EQ(layoutNamesFromHistory(s->historyText()), (std::vector<std::string>{"Sheet A", "立面図", "Plan"}));
+}
+
 TEST_F(SessionTest, LayoutListingGivesTheNamesTheProgramCutsOut) {
   for (int release : {2004, 2000}) {
     make(release);

@@ -1,7 +1,7 @@
 // acadsim.exe: the AutoCAD stand-in in real windows.
 //
 //   acadsim.exe [--release 2000|2002|2004|2005|2006] [--lt] [--journal FILE]
-//               [--journal-times]
+//               [--journal-times] [--history-lines N]
 //               [--fonts DIR]... [--font NAME]... [--work DIR]
 //               [--delay MS] [--startup-delay MS] [--hang-after N]
 //               [--hang-at TEXT] [--vanish-after N] [--plotters FILE]
@@ -117,6 +117,8 @@ void parseArguments(App& app) {
     } else if (a == L"--release" && hasValue) {
       int r = 0;
       if (parseInt(value(), r) && r >= 2000 && r <= 2006) app.options.release = r;
+    } else if (a == L"--history-lines" && hasValue) {
+      parseInt(value(), app.options.historyLines);
     } else if (a == L"--journal-times") {
       app.journalTimes = true;
     } else if (a == L"--journal" && hasValue) {
