@@ -61,10 +61,10 @@ bool isAnyTextWindowTitle(const std::string& t) {
   return isTextWindowTitle(t, kTextWord2000) || isTextWindowTitle(t, kTextWord2004);
 }
 
-// The last AutoCAD text window in the system's order; 0 when there is none.
-WindowHandle lastTextWindow() {
+// The last AutoCAD text window of a snapshot; 0 when there is none.
+WindowHandle lastTextWindow(const Snapshot& windows) {
   WindowHandle found = 0;
-  for (const Entry& e : topLevelSnapshot())
+  for (const Entry& e : windows)
     if (isAnyTextWindowTitle(title(e.window))) found = e.window;
   return found;
 }
@@ -107,9 +107,7 @@ AutoCADHandles TfControl::GetHandles() const { return {MainWindow, CommandLine, 
 
 int TfControl::FindOrStartAutoCAD(int startWaitSeconds) {
   const Snapshot before = topLevelSnapshot();
-  WindowHandle running = 0;
-  for (const Entry& e : before)
-    if (isAnyTextWindowTitle(title(e.window))) running = e.window;
+  const WindowHandle running = lastTextWindow(before);
   if (running != 0) return TextWindow != 0 && TextWindow == running ? 2 : 1;
 
   RunStartHelper();
@@ -162,7 +160,7 @@ bool TfControl::FindAutoCADByCaptions(const std::string& promptWord, const std::
   WindowHandle text = 0, main = 0, command = 0, history = 0;
   for (const Entry& e : topLevelSnapshot()) {
     const std::string t = title(e.window);
-    if (has(t, textWord) && begins(t, "Auto")) {
+    if (isTextWindowTitle(t, textWord)) {
       text = e.window;
     } else if (begins(t, "AutoCAD")) {
       for (const Entry& d : descendantSnapshot(e.window)) {
@@ -182,7 +180,7 @@ bool TfControl::FindAutoCADByCaptions(const std::string& promptWord, const std::
 }
 
 bool TfControl::IsSameAutoCAD() {
-  const WindowHandle candidate = lastTextWindow();
+  const WindowHandle candidate = lastTextWindow(topLevelSnapshot());
   return candidate != 0 && TextWindow != 0 && TextWindow == candidate;
 }
 
@@ -227,14 +225,25 @@ bool TfControl::IsPromptShown() {
 
 std::string TfControl::ReadPromptDefault() { return CutPromptDefault(ReadCommandLine()); }
 
-std::string TfControl::GetVariable(const std::string& name) {
-  SendCommand(name + "\n");
+namespace {
+
+// Polls the prompt line until AutoCAD asks for a value (a ":" shows) or
+// the polls run out; the last line read.
+std::string awaitValuePrompt(TfControl& link) {
   std::string line;
   for (int i = 0; i < kVariablePolls; ++i) {
     platform::clock().sleepMs(10);
-    line = ReadCommandLine();
+    line = link.ReadCommandLine();
     if (has(line, ":")) break;
   }
+  return line;
+}
+
+}  // namespace
+
+std::string TfControl::GetVariable(const std::string& name) {
+  SendCommand(name + "\n");
+  const std::string line = awaitValuePrompt(*this);
   // Cancelling keeps the variable's value and returns to the command prompt.
   SendCommand(kEsc);
   return CutPromptDefault(line);
@@ -242,10 +251,7 @@ std::string TfControl::GetVariable(const std::string& name) {
 
 void TfControl::SetVariable(const std::string& name, const std::string& value) {
   SendCommand(name + "\n");
-  for (int i = 0; i < kVariablePolls; ++i) {
-    platform::clock().sleepMs(10);
-    if (has(ReadCommandLine(), ":")) break;
-  }
+  awaitValuePrompt(*this);
   SendCommand(value + "\n");
 }
 
