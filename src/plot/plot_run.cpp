@@ -112,6 +112,17 @@ void untilPrompt(Ploter& p, const std::function<bool()>& step) {
   }
 }
 
+// After a save: a question showing a file name keeps its default, until
+// AutoCAD is back at its prompt.
+void answerSaveQuestions(Ploter& p, int wait) {
+  untilPrompt(p, [&] {
+    pause(wait);
+    p.AnswerEnterIf(".dwg");
+    pause(wait);
+    return true;
+  });
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------- helpers of the run
@@ -195,12 +206,7 @@ void plotDrawing(RunContext& c, int i, const std::vector<std::string>& drawings)
 
   if (i > 0 && o.ModifySave) p.SendCommand("save\n");
   else p.SaveAsTempDrawing(c.W);
-  untilPrompt(p, [&] {
-    pause(c.W);
-    p.AnswerEnterIf(".dwg");  // a question showing a file name keeps its default
-    pause(c.W);
-    return true;
-  });
+  answerSaveQuestions(p, c.W);
 
   if (openDrawing(c, path)) {
     const std::string decision =
@@ -336,12 +342,7 @@ void Ploter::PlotDrawings(const std::vector<std::string>& drawings, const PlotOp
       if (halt == RunHalt::None) {
         if (o.ModifySave) {
           SendCommand("save\n");
-          untilPrompt(*this, [&] {
-            pause(W);
-            AnswerEnterIf(".dwg");
-            pause(W);
-            return true;
-          });
+          answerSaveQuestions(*this, W);
         } else {
           SaveAsTempDrawing(W);
         }
