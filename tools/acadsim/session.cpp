@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstdio>
 
+#include "acadsim/typed.h"
 #include "base/codec.h"
 #include "base/numbers.h"
 #include "base/paths.h"
@@ -18,15 +19,10 @@ constexpr char kBackspace = 0x08;
 
 bool isLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 
-bool isSep(char c) { return c == '/' || c == '\\'; }
-
-// Either separator: drawings typed by the program have Windows paths, the
-// native tests have POSIX ones.
-std::string fileName(const std::string& path) {
-  size_t i = path.size();
-  while (i > 0 && !isSep(path[i - 1])) --i;
-  return path.substr(i);
-}
+using typed::fileName;
+using typed::isSep;
+using typed::keyword;
+using typed::unquote;
 
 std::string folderOf(const std::string& path) { return path.substr(0, path.size() - fileName(path).size()); }
 
@@ -40,12 +36,6 @@ bool isAbsolute(const std::string& p) {
   if (p.empty()) return false;
   if (isSep(p[0])) return true;
   return p.size() >= 2 && std::isalpha(static_cast<unsigned char>(p[0])) && p[1] == ':';
-}
-
-std::string unquote(const std::string& text) {
-  std::string t = base::trim(text);
-  if (t.size() >= 2 && t.front() == '"' && t.back() == '"') t = t.substr(1, t.size() - 2);
-  return t;
 }
 
 std::string fixed4(double v) {
@@ -508,8 +498,7 @@ void Session::saveAs() {
           : w("ﾌｧｲﾙ形式を入力 [R12(LT2)/R13(LT95)/R14(LT98&LT97)/2000(LT2000)/DXF(D)/ﾃﾝﾌﾟﾚｰﾄ(T)] <2000>: ",
               "ファイル形式を入力 [R12(LT2)/R13(LT95)/R14(LT98&LT97)/2000(LT2000)/DXF(D)/テンプレート(T)] <2000>: ");
   ask(prompt, true, [this](const std::string& a) {
-    std::string k = base::asciiUpper(base::trim(a));
-    if (!k.empty() && k[0] == '_') k = k.substr(1);
+    const std::string k = keyword(a);
     std::string format;
     if (k.empty()) format = defaultFormat();
     else if (k == "R14" || k == "LT98" || k == "LT97") format = "R14";
@@ -639,8 +628,7 @@ void Session::layoutCommand() {
         "レイアウト オプションを入力 [コピー(C)/削除(D)/新規作成(N)/テンプレート(T)/名前変更(R)/名前を付けて保存(SA)/設定(S)/?(?)] "
         "<設定>: "),
       true, [this](const std::string& a) {
-        std::string k = base::asciiUpper(base::trim(a));
-        if (!k.empty() && k[0] == '_') k = k.substr(1);
+        const std::string k = keyword(a);
         const std::string cur = defaultLayoutName();
         if (k == "?") {
           // Lists at once: the program reads the listing right after "?".

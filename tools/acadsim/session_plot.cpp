@@ -9,6 +9,7 @@
 #include <cstdio>
 
 #include "acadsim/session.h"
+#include "acadsim/typed.h"
 #include "base/codec.h"
 #include "base/numbers.h"
 #include "base/text.h"
@@ -17,13 +18,9 @@ namespace acadsim {
 
 namespace {
 
-bool isSep(char c) { return c == '/' || c == '\\'; }
-
-std::string fileName(const std::string& path) {
-  size_t i = path.size();
-  while (i > 0 && !isSep(path[i - 1])) --i;
-  return path.substr(i);
-}
+using typed::fileName;
+using typed::keyword;
+using typed::unquote;
 
 std::string stem(const std::string& path) {
   const std::string name = fileName(path);
@@ -32,19 +29,6 @@ std::string stem(const std::string& path) {
 }
 
 bool hasExtension(const std::string& path) { return fileName(path).find('.') != std::string::npos; }
-
-std::string unquote(const std::string& text) {
-  std::string t = base::trim(text);
-  if (t.size() >= 2 && t.front() == '"' && t.back() == '"') t = t.substr(1, t.size() - 2);
-  return t;
-}
-
-// A keyword as typed: upper case, without the international "_".
-std::string keyword(const std::string& answer) {
-  std::string k = base::asciiUpper(base::trim(answer));
-  if (!k.empty() && k[0] == '_') k = k.substr(1);
-  return k;
-}
 
 std::string fixed(double v, int digits) {
   char buf[64];
