@@ -7,16 +7,22 @@
 
 namespace platform {
 
-WindowHandle SimDesktop::createTopLevel(const std::string& title, const std::string& cls, WindowHandle owner) {
+WindowHandle SimDesktop::addWindow(const std::string& title, const std::string& cls, WindowHandle parent,
+                                   bool topLevel) {
   auto w = std::make_unique<SimWindow>();
-  w->handle = next_;
+  const WindowHandle h = next_;
   next_ += 0x10;
+  w->handle = h;
   w->title = title;
   w->className = cls;
-  w->parent = owner;
-  w->topLevel = true;
-  WindowHandle h = w->handle;
+  w->parent = parent;
+  w->topLevel = topLevel;
   windows_[h] = std::move(w);
+  return h;
+}
+
+WindowHandle SimDesktop::createTopLevel(const std::string& title, const std::string& cls, WindowHandle owner) {
+  const WindowHandle h = addWindow(title, cls, owner, true);
   zorder_.insert(zorder_.begin(), h);
   return h;
 }
@@ -24,16 +30,8 @@ WindowHandle SimDesktop::createTopLevel(const std::string& title, const std::str
 WindowHandle SimDesktop::createChild(WindowHandle parent, const std::string& title, const std::string& cls) {
   SimWindow* p = window(parent);
   if (!p) return 0;
-  auto w = std::make_unique<SimWindow>();
-  w->handle = next_;
-  next_ += 0x10;
-  w->title = title;
-  w->className = cls;
-  w->parent = parent;
-  w->topLevel = false;
-  WindowHandle h = w->handle;
+  const WindowHandle h = addWindow(title, cls, parent, false);
   p->children.push_back(h);
-  windows_[h] = std::move(w);
   return h;
 }
 

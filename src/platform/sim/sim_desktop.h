@@ -59,6 +59,9 @@ class SimDesktop : public Desktop {
   std::vector<std::pair<WindowHandle, std::string>> copyDataLog;
 
  private:
+  // A new window record under the next handle; the caller links it in.
+  WindowHandle addWindow(const std::string& title, const std::string& className, WindowHandle parent,
+                         bool topLevel);
   void collect(WindowHandle w, std::vector<WindowHandle>& out);
   WindowHandle next_ = 0x10010;
   std::map<WindowHandle, std::unique_ptr<SimWindow>> windows_;
