@@ -9,6 +9,7 @@ namespace {
 
 using detail::appendUtf8;
 using detail::decodeUtf8;
+using detail::isCp932LeadByte;
 using detail::isAscii;
 
 const char kReplacement[] = "\xEF\xBF\xBD";  // U+FFFD
@@ -22,7 +23,6 @@ bool isValidUtf8(std::string_view text) {
   return true;
 }
 
-bool isLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 bool isTrailByte(unsigned char b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC); }
 
 // Bytes that are no character at all in CP932. The Windows table gives
@@ -83,7 +83,7 @@ std::string cp932ToUtf8(std::string_view cp932) {
   size_t i = 0;
   while (i < cp932.size()) {
     const auto b = static_cast<unsigned char>(cp932[i]);
-    if (isLeadByte(b)) {
+    if (isCp932LeadByte(b)) {
       if (i + 1 < cp932.size() && isTrailByte(static_cast<unsigned char>(cp932[i + 1]))) {
         i += 2;
         continue;

@@ -8,6 +8,9 @@
 
 namespace base::detail {
 
+// A byte that begins a double-byte CP932 character.
+inline bool isCp932LeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+
 // utf8 is valid UTF-8. nullopt when some character has no CP932 form; no
 // best-fit substitutes ("?" or look-alikes) are ever produced.
 std::optional<std::string> utf8ToCp932Strict(std::string_view utf8);

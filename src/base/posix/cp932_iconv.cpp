@@ -54,8 +54,7 @@ std::string cp932ToUtf8Lenient(std::string_view cp932) {
   while (inLeft > 0) {
     if (iconv(cd.get(), &in, &inLeft, &dst, &outLeft) != static_cast<size_t>(-1)) break;
     // EILSEQ: a double-byte code without a character; EINVAL: a cut one.
-    const auto lead = static_cast<unsigned char>(*in);
-    const bool pair = (lead >= 0x81 && lead <= 0x9F) || (lead >= 0xE0 && lead <= 0xFC);
+    const bool pair = isCp932LeadByte(static_cast<unsigned char>(*in));
     const size_t skip = (errno == EILSEQ && pair && inLeft >= 2) ? 2 : 1;
     in += skip;
     inLeft -= skip;

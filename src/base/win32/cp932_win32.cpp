@@ -35,7 +35,7 @@ bool convertExact(std::string_view bytes, std::wstring& out) {
       if (b == 0x81 && static_cast<unsigned char>(bytes[i + 1]) == 0x45) {
         ++encoded;
         ++i;
-      } else if ((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC)) {
+      } else if (isCp932LeadByte(b)) {
         ++i;
       }
     }
@@ -71,7 +71,7 @@ std::string cp932ToUtf8Lenient(std::string_view cp932) {
   std::string out;
   for (size_t i = 0; i < cp932.size();) {
     const auto b = static_cast<unsigned char>(cp932[i]);
-    const size_t len = ((b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC)) && i + 1 < cp932.size() ? 2 : 1;
+    const size_t len = isCp932LeadByte(b) && i + 1 < cp932.size() ? 2 : 1;
     if (convertExact(cp932.substr(i, len), w)) out += toUtf8(w.data(), static_cast<int>(w.size()));
     else out += "\xEF\xBF\xBD";
     i += len;
