@@ -155,17 +155,19 @@ void parseArguments(App& app) {
 
 // ----------------------------------------------------------------- windows
 
+std::wstring windowText(HWND h) {
+  const int n = GetWindowTextLengthW(h);
+  std::wstring text(static_cast<size_t>(n > 0 ? n : 0) + 1, L'\0');
+  const int got = GetWindowTextW(h, text.data(), static_cast<int>(text.size()));
+  text.resize(static_cast<size_t>(got > 0 ? got : 0));
+  return text;
+}
+
 void setText(HWND h, const std::string& utf8) {
   if (!h) return;
   const std::wstring w = W(utf8);
   // Unchanged texts are not set again: no flicker, no needless repaint.
-  const int n = GetWindowTextLengthW(h);
-  if (n == static_cast<int>(w.size())) {
-    std::wstring cur(static_cast<size_t>(n) + 1, L'\0');
-    GetWindowTextW(h, cur.data(), n + 1);
-    cur.resize(static_cast<size_t>(n));
-    if (cur == w) return;
-  }
+  if (GetWindowTextLengthW(h) == static_cast<int>(w.size()) && windowText(h) == w) return;
   SetWindowTextW(h, w.c_str());
   InvalidateRect(h, nullptr, TRUE);
 }
@@ -320,10 +322,7 @@ LRESULT CALLBACK lineProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
     TEXTMETRICW tm;
     GetTextMetricsW(dc, &tm);
     const int lineH = tm.tmHeight > 0 ? tm.tmHeight : 14;
-    const int n = GetWindowTextLengthW(h);
-    std::wstring text(static_cast<size_t>(n) + 1, L'\0');
-    GetWindowTextW(h, text.data(), n + 1);
-    text.resize(static_cast<size_t>(n));
+    const std::wstring text = windowText(h);
     std::vector<std::wstring> lines;
     size_t pos = 0;
     while (pos <= text.size()) {
@@ -356,13 +355,12 @@ LRESULT CALLBACK viewProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
     RECT rc;
     GetClientRect(h, &rc);
     FillRect(dc, &rc, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-    wchar_t title[512];
-    const int n = GetWindowTextW(h, title, 512);
+    const std::wstring title = windowText(h);
     SetTextColor(dc, RGB(255, 255, 255));
     SetBkMode(dc, TRANSPARENT);
     HFONT font = reinterpret_cast<HFONT>(GetWindowLongPtrW(h, GWLP_USERDATA));
     HGDIOBJ old = font ? SelectObject(dc, font) : nullptr;
-    TextOutW(dc, 8, 8, title, n > 0 ? n : 0);
+    TextOutW(dc, 8, 8, title.c_str(), static_cast<int>(title.size()));
     if (old) SelectObject(dc, old);
     EndPaint(h, &ps);
     return 0;
