@@ -52,24 +52,21 @@ HWND findTop(const std::string& title, double seconds) {
   return nullptr;
 }
 
-struct ChildSearch {
-  std::string text;
-  std::string cls;
-  HWND found = nullptr;
-  std::vector<HWND> all;
-};
-
-BOOL CALLBACK collectChild(HWND h, LPARAM p) {
-  auto* s = reinterpret_cast<ChildSearch*>(p);
-  s->all.push_back(h);
-  if (!s->found && titleOf(h) == s->text && (s->cls.empty() || classOf(h) == s->cls)) s->found = h;
+BOOL CALLBACK collectAll(HWND h, LPARAM p) {
+  reinterpret_cast<std::vector<HWND>*>(p)->push_back(h);
   return TRUE;
 }
 
+std::vector<HWND> childrenOf(HWND h) {
+  std::vector<HWND> v;
+  EnumChildWindows(h, collectAll, reinterpret_cast<LPARAM>(&v));
+  return v;
+}
+
 HWND findChild(HWND parent, const std::string& text, const std::string& cls = {}) {
-  ChildSearch s{text, cls};
-  EnumChildWindows(parent, collectChild, reinterpret_cast<LPARAM>(&s));
-  return s.found;
+  for (HWND h : childrenOf(parent))
+    if (titleOf(h) == text && (cls.empty() || classOf(h) == cls)) return h;
+  return nullptr;
 }
 
 int usage() {
@@ -122,9 +119,7 @@ int cmdChildren(const std::vector<std::string>& a) {
   if (a.size() < 1) return usage();
   HWND h = findTop(a[0], 10);
   if (!h) return 1;
-  ChildSearch s{"\x01"};
-  EnumChildWindows(h, collectChild, reinterpret_cast<LPARAM>(&s));
-  for (HWND c : s.all)
+  for (HWND c : childrenOf(h))
     out(classOf(c) + "\t" + (IsWindowVisible(c) ? "visible" : "hidden") + "\t" +
         (IsWindowEnabled(c) ? "enabled" : "disabled") + "\t" + titleOf(c));
   return 0;
@@ -365,17 +360,6 @@ struct BoxSearch {
   HWND box = nullptr;
   std::string allText;
 };
-
-BOOL CALLBACK collectAll(HWND h, LPARAM p) {
-  reinterpret_cast<std::vector<HWND>*>(p)->push_back(h);
-  return TRUE;
-}
-
-std::vector<HWND> childrenOf(HWND h) {
-  std::vector<HWND> v;
-  EnumChildWindows(h, collectAll, reinterpret_cast<LPARAM>(&v));
-  return v;
-}
 
 BOOL CALLBACK findBox(HWND h, LPARAM p) {
   auto* s = reinterpret_cast<BoxSearch*>(p);
