@@ -404,6 +404,8 @@ std::optional<Drawing> Session::load(const std::string& path) const {
 
 std::string Session::drawingName() const { return path_.empty() ? std::string("Drawing1.dwg") : fileName(path_); }
 
+std::string Session::drawingFile() const { return path_.empty() ? resolve(drawingName()) : path_; }
+
 void Session::opened(const std::string& path, Drawing d) {
   drawing_ = std::move(d);
   path_ = path;
@@ -518,7 +520,7 @@ void Session::saveAs() {
 
 void Session::saveAsName(const std::string& format) {
   const std::string ext = format == "DXF" ? ".dxf" : format == "DWT" ? ".dwt" : format == "DWS" ? ".dws" : ".dwg";
-  const std::string current = path_.empty() ? resolve(drawingName()) : path_;
+  const std::string current = drawingFile();
   const std::string def = current.substr(0, current.size() - extension(current).size()) + ext;
   ask("図面のファイル名を入力 <" + def + ">: ", false, [this, format, ext, def](const std::string& a) {
     std::string name = unquote(a);
@@ -592,7 +594,7 @@ void Session::answerSaveQuestion(SaveAnswer a) {
   if (state_ != State::AskingToSave) return;
   switch (a) {
     case SaveAnswer::Yes:
-      writeDrawing(path_.empty() ? resolve(drawingName()) : path_, defaultFormat());
+      writeDrawing(drawingFile(), defaultFormat());
       end();
       break;
     case SaveAnswer::No:

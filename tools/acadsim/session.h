@@ -196,6 +196,7 @@ class Session {
   bool readFile(const std::string& path, std::string& bytes) const;
   bool fontExists(const std::string& name) const;
   std::optional<Drawing> load(const std::string& path) const;
+  std::string drawingFile() const;  // the drawing's path, or where an unnamed one is saved
   void opened(const std::string& path, Drawing d);
 
   std::string formatPoint(const Point2& p) const;

@@ -441,7 +441,7 @@ void Session::plotToFile(Job j) {
 void Session::plotFileName(Job j) {
   // Next to the drawing, named after it and the layout. The prompt has no
   // "." before the name: the program cuts the offered name at the first one.
-  const std::string drawing = path_.empty() ? resolve(drawingName()) : path_;
+  const std::string drawing = drawingFile();
   const std::string def = drawing.substr(0, drawing.size() - fileName(drawing).size()) + stem(drawing) + "-" + j->layout + ".plt";
   ask(std::string(w("印刷ﾌｧｲﾙ名を入力 <", "印刷ファイル名を入力 <")) + def + ">: ", false, [this, j, def](const std::string& a) {
     const std::string name = unquote(a);
@@ -481,7 +481,7 @@ void Session::plotDone(const PlotJob& j) {
   plotCurrent_[upperKey(j.layout)] = j.setup;
   const std::string style = j.withStyles ? j.setup.styleTable : std::string();
   const std::string orientation = j.setup.portrait ? "P" : "L";
-  const std::string drawing = path_.empty() ? resolve(drawingName()) : path_;
+  const std::string drawing = drawingFile();
   if (j.file) {
     const std::string body = "ACADSIM PLOT\r\ndrawing=" + drawing + "\r\nlayout=" + j.layout + "\r\ndevice=" +
                              j.setup.device + "\r\npaper=" + j.setup.paper + "\r\norientation=" + orientation +
