@@ -105,6 +105,21 @@ void CheckBox::click() {
   if (onClick) dispatch(onClick);
 }
 
+// ---------------------------------------------------------------- sorted lists
+
+namespace {
+// The order of sorted combo and list boxes.
+bool lessNoCase(const std::string& a, const std::string& b) { return base::compareTextNoCase(a, b) < 0; }
+
+// The last item that equals the text exactly, or -1.
+int lastExactIndex(const std::vector<std::string>& items, const std::string& t) {
+  int found = -1;
+  for (int i = 0; i < static_cast<int>(items.size()); ++i)
+    if (items[i] == t) found = i;
+  return found;
+}
+}  // namespace
+
 // ---------------------------------------------------------------- RadioGroup
 
 void RadioGroup::setItems(std::vector<std::string> items) {
@@ -132,9 +147,7 @@ void ComboBox::setSorted(bool s) {
   sorted_ = s;
   if (s) {
     std::string current = itemIndex_ >= 0 ? items_[itemIndex_] : std::string();
-    std::stable_sort(items_.begin(), items_.end(), [](const std::string& a, const std::string& b) {
-      return base::compareTextNoCase(a, b) < 0;
-    });
+    std::stable_sort(items_.begin(), items_.end(), lessNoCase);
     if (itemIndex_ >= 0) itemIndex_ = indexOf(current);
     notify(Prop::Items);
   }
@@ -143,9 +156,7 @@ void ComboBox::setSorted(bool s) {
 int ComboBox::addItem(const std::string& s) {
   int at = static_cast<int>(items_.size());
   if (sorted_) {
-    auto it = std::upper_bound(items_.begin(), items_.end(), s, [](const std::string& a, const std::string& b) {
-      return base::compareTextNoCase(a, b) < 0;
-    });
+    auto it = std::upper_bound(items_.begin(), items_.end(), s, lessNoCase);
     at = static_cast<int>(it - items_.begin());
     if (itemIndex_ >= at) ++itemIndex_;
   }
@@ -158,9 +169,7 @@ void ComboBox::setItems(std::vector<std::string> items) {
   items_.clear();
   itemIndex_ = -1;
   if (sorted_) {
-    std::stable_sort(items.begin(), items.end(), [](const std::string& a, const std::string& b) {
-      return base::compareTextNoCase(a, b) < 0;
-    });
+    std::stable_sort(items.begin(), items.end(), lessNoCase);
   }
   items_ = std::move(items);
   notify(Prop::Items);
@@ -191,9 +200,7 @@ void ComboBox::setText(const std::string& t) {
     return;
   }
   editText_ = t;
-  itemIndex_ = -1;
-  for (int i = 0; i < count(); ++i)
-    if (items_[i] == t) itemIndex_ = i;
+  itemIndex_ = lastExactIndex(items_, t);
   notify(Prop::Text);
 }
 
@@ -211,9 +218,7 @@ void ComboBox::choose(int index) {
 
 void ComboBox::userEdit(const std::string& t) {
   editText_ = t;
-  itemIndex_ = -1;
-  for (int i = 0; i < count(); ++i)
-    if (items_[i] == t) itemIndex_ = i;
+  itemIndex_ = lastExactIndex(items_, t);
   if (onChange) dispatch(onChange);
 }
 
@@ -269,9 +274,7 @@ void Memo::setReadOnly(bool r) {
 int ListBox::addItem(const std::string& s) {
   int at = static_cast<int>(items_.size());
   if (sorted) {
-    auto it = std::upper_bound(items_.begin(), items_.end(), s, [](const std::string& a, const std::string& b) {
-      return base::compareTextNoCase(a, b) < 0;
-    });
+    auto it = std::upper_bound(items_.begin(), items_.end(), s, lessNoCase);
     at = static_cast<int>(it - items_.begin());
   }
   items_.insert(items_.begin() + at, s);
