@@ -25,11 +25,8 @@ using namespace ui;
 
 std::string fontFace;  // the backend's choice, shown in the status line
 
-std::string narrowArg(const wchar_t* s) {
-  std::string out;
-  for (; *s; ++s) out += static_cast<char>(*s < 0x80 ? *s : '?');
-  return out;
-}
+// The gallery's options are ASCII; anything else becomes '?'.
+char narrowArg(wchar_t c) { return static_cast<char>(c < 0x80 ? c : '?'); }
 
 class ModalSample : public Form {
  public:
@@ -373,7 +370,7 @@ extern "C" int __stdcall wWinMain(void*, void*, wchar_t* commandLine, int) {
       if (!cur.empty()) args.push_back(cur);
       cur.clear();
     } else {
-      cur += narrowArg(std::wstring(1, *p).c_str());
+      cur += narrowArg(*p);
     }
   }
   if (!cur.empty()) args.push_back(cur);
