@@ -43,10 +43,18 @@ std::string classOf(HWND h) {
   return U(std::wstring(buf, n > 0 ? n : 0));
 }
 
+// A top-level window of the title, a visible one first: forms that are
+// not showing (such as a second dialog of the same caption) exist too.
 HWND findTop(const std::string& title, double seconds) {
   const std::wstring t = W(title);
   for (int i = 0; i <= static_cast<int>(seconds * 10); ++i) {
-    if (HWND h = FindWindowW(nullptr, t.c_str())) return h;
+    HWND first = nullptr;
+    for (HWND h = FindWindowExW(nullptr, nullptr, nullptr, t.c_str()); h;
+         h = FindWindowExW(nullptr, h, nullptr, t.c_str())) {
+      if (IsWindowVisible(h)) return h;
+      if (!first) first = h;
+    }
+    if (first) return first;
     Sleep(100);
   }
   return nullptr;
@@ -380,7 +388,8 @@ BOOL CALLBACK findBox(HWND h, LPARAM p) {
 int cmdWaitBox(const std::vector<std::string>& a) {
   if (a.size() < 1) return usage();
   const double seconds = a.size() > 1 ? std::atof(a[1].c_str()) : 60;
-  BoxSearch s{a[0]};
+  BoxSearch s;
+  s.text = a[0];
   for (int i = 0; i <= static_cast<int>(seconds * 10) && !s.box; ++i) {
     EnumWindows(findBox, reinterpret_cast<LPARAM>(&s));
     if (!s.box) Sleep(100);
