@@ -13,9 +13,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <map>
 #include <memory>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -83,8 +83,8 @@ int main(int argc, char** argv) {
     const std::int64_t end = sim.clock.nowMs();
 
     // Opening to opening, per drawing of the batch.
-    std::map<std::string, bool> inBatch;
-    for (auto& d : drawings) inBatch[baseName(d)] = true;
+    std::set<std::string> inBatch;
+    for (auto& d : drawings) inBatch.insert(baseName(d));
     std::string current;
     std::int64_t since = 0;
     int timed = 0;
