@@ -18,20 +18,26 @@ MacroTokens CommonMacroTokens(TfControl& link) {
   };
 }
 
-bool ReplayMacro(TfControl& link, const std::vector<std::string>& lines, const MacroTokens& tokens,
-                 int commandWait, MacroWait wait) {
+ReplayResult ReplayMacro(TfControl& link, const std::vector<std::string>& lines, const MacroTokens& tokens,
+                         int commandWait, MacroWait wait, const WaitBounds& bounds) {
   for (const std::string& line : lines) {
     if (auto it = tokens.find(line); it != tokens.end()) {
-      if (!it->second()) return false;
+      if (!it->second()) return {MacroEnd::TokenEnded};
     } else {
       link.SendCommand(line + "\n");
     }
+    if (bounds.stopRequested && bounds.stopRequested()) return {MacroEnd::Stopped};
     platform::clock().sleepMs(commandWait);
-    if (wait == MacroWait::CommandWaitThenPrompt)
-      while (!link.IsPromptShown()) {
+    if (wait == MacroWait::CommandWaitThenPrompt) {
+      switch (link.WaitUntil([&] { return link.IsPromptShown(); }, bounds)) {
+        case WaitEnd::Stopped: return {MacroEnd::Stopped};
+        case WaitEnd::AcadGone: return {MacroEnd::AcadGone};
+        case WaitEnd::TimedOut: return {MacroEnd::TimedOut};
+        default: break;
       }
+    }
   }
-  return true;
+  return {};
 }
 
 AcadMacro::AcadMacro(std::string settingsFilePath, std::string sectionName)

@@ -25,11 +25,25 @@ enum class MacroWait {
   CommandWaitThenPrompt,    // then until AutoCAD shows a prompt again
 };
 
+// How a replay ended.
+enum class MacroEnd {
+  Done,        // every line typed
+  TokenEnded,  // a token's action ended it
+  Stopped,     // the caller's stop request, seen after a line
+  AcadGone,    // AutoCAD vanished while a prompt was awaited
+  TimedOut,    // a prompt did not come within the limit
+};
+struct ReplayResult {
+  MacroEnd end = MacroEnd::Done;
+  explicit operator bool() const { return end == MacroEnd::Done; }
+};
+
 // Types lines in order on link: a token line runs its action instead of
 // being typed; every other line is typed followed by Enter. After each line
-// the owner's wait. Returns false when a token action ended the replay.
-bool ReplayMacro(TfControl& link, const std::vector<std::string>& lines, const MacroTokens& tokens,
-                 int commandWait, MacroWait wait = MacroWait::CommandWait);
+// the caller's stop request is tested, then the owner's wait follows; the
+// wait for a prompt is bounded like every wait for AutoCAD.
+ReplayResult ReplayMacro(TfControl& link, const std::vector<std::string>& lines, const MacroTokens& tokens,
+                         int commandWait, MacroWait wait = MacroWait::CommandWait, const WaitBounds& bounds = {});
 
 // One macro stored by itself in a section of the main settings file:
 // "MACRO_LINES" and "MACRO0" … ; loaded at creation, written back at
@@ -53,9 +67,9 @@ class AcadMacro : public TfControl {
   std::vector<std::string> MacroLines;
 
   // Replays MacroLines with the owner's tokens.
-  bool ReplayMacroLines(const MacroTokens& tokens, int commandWait,
-                        MacroWait wait = MacroWait::CommandWait) {
-    return ReplayMacro(*this, MacroLines, tokens, commandWait, wait);
+  ReplayResult ReplayMacroLines(const MacroTokens& tokens, int commandWait,
+                                MacroWait wait = MacroWait::CommandWait, const WaitBounds& bounds = {}) {
+    return ReplayMacro(*this, MacroLines, tokens, commandWait, wait, bounds);
   }
 
  private:

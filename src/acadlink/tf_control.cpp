@@ -4,6 +4,7 @@
 #include <set>
 #include <vector>
 
+#include "acadlink/timings.h"
 #include "base/codec.h"
 #include "base/text.h"
 #include "platform/context.h"
@@ -16,7 +17,6 @@ namespace {
 // Window texts are read into a 255-byte buffer: at most 254 bytes count.
 constexpr int kTitleBuffer = 255;
 constexpr std::uintptr_t kCopyHistoryCommand = 32781;  // 0x800D, the text window's menu
-constexpr int kVariablePolls = 301;
 
 // One entry of a window snapshot: a key text and the window behind it.
 struct Entry {
@@ -119,10 +119,11 @@ int TfControl::FindOrStartAutoCAD(int startWaitSeconds) {
 
   std::set<std::string> old;
   for (const Entry& e : before) old.insert(e.key);
-  const int polls = startWaitSeconds * 10 + 1;
-  bool found = false;
-  for (int i = 0; i < polls && !found; ++i) {
-    platform::clock().sleepMs(100);
+  // Each look waits a step first: AutoCAD's windows take seconds to appear.
+  const int looks = startWaitSeconds * 10 + 1;
+  int looked = 0;
+  auto lookForWindows = [&] {
+    platform::clock().sleepMs(timing::kStartPollMs);
     for (const Entry& e : topLevelSnapshot()) {
       if (old.count(e.key)) continue;
       if (isAnyTextWindowTitle(title(e.window))) {
@@ -136,8 +137,12 @@ int TfControl::FindOrStartAutoCAD(int startWaitSeconds) {
         }
       }
     }
-    found = TextWindow != 0 && MainWindow != 0;
-  }
+    return TextWindow != 0 && MainWindow != 0;
+  };
+  WaitBounds starting;
+  starting.endIfAcadGone = false;
+  const bool found =
+      looks > 0 && WaitUntil(lookForWindows, starting, 0, [&] { return ++looked < looks; }) == WaitEnd::Met;
 
   if (found) CommandHistory = findHistory(MainWindow, CommandLine);
   if (MainWindow && CommandLine && CommandHistory && TextWindow) return 2;
@@ -193,9 +198,9 @@ void TfControl::SendCommand(const std::string& text) {
     bytes.push_back('\0');
     auto& desktop = platform::desktop();
     desktop.sendCopyData(MainWindow, 1, bytes);
-    platform::clock().sleepMs(30);
+    platform::clock().sleepMs(timing::kAfterCopyDataMs);
     desktop.postNull(MainWindow);
-    platform::clock().sleepMs(30);
+    platform::clock().sleepMs(timing::kAfterWakeMs);
   }
   // Keeps the program's own windows painted while AutoCAD works.
   ui::processMessages();
@@ -213,14 +218,34 @@ std::string TfControl::ReadWindowText(WindowHandle window) {
 std::string TfControl::ReadCommandLine() { return ReadWindowText(CommandLine); }
 
 bool TfControl::IsCommandPrompt() {
-  platform::clock().sleepMs(50);
+  platform::clock().sleepMs(timing::kBeforePromptTestMs);
   const std::string line = ReadCommandLine();
   return has(line, kIdlePrompt2000) || has(line, kIdlePrompt2004);
 }
 
 bool TfControl::IsPromptShown() {
-  platform::clock().sleepMs(50);
+  platform::clock().sleepMs(timing::kBeforePromptTestMs);
   return has(ReadCommandLine(), ":");
+}
+
+// ---------------------------------------------------------------- waiting
+
+bool TfControl::IsAcadGone() { return !platform::desktop().isWindow(CommandLine) || !IsSameAutoCAD(); }
+
+WaitEnd TfControl::WaitUntil(const std::function<bool()>& condition, const WaitBounds& bounds, int pollMs,
+                             const std::function<bool()>& step) {
+  auto& clock = platform::clock();
+  const std::int64_t start = clock.nowMs();
+  while (!condition()) {
+    clock.sleepMs(pollMs);
+    // The stop button and the helpers' answers arrive as messages.
+    ui::processMessages();
+    if (bounds.stopRequested && bounds.stopRequested()) return WaitEnd::Stopped;
+    if (bounds.endIfAcadGone && IsAcadGone()) return WaitEnd::AcadGone;
+    if (bounds.limitMs > 0 && clock.nowMs() - start >= bounds.limitMs) return WaitEnd::TimedOut;
+    if (step && !step()) return WaitEnd::Abandoned;
+  }
+  return WaitEnd::Met;
 }
 
 std::string TfControl::ReadPromptDefault() { return CutPromptDefault(ReadCommandLine()); }
@@ -231,11 +256,14 @@ namespace {
 // the polls run out; the last line read.
 std::string awaitValuePrompt(TfControl& link) {
   std::string line;
-  for (int i = 0; i < kVariablePolls; ++i) {
-    platform::clock().sleepMs(10);
-    line = link.ReadCommandLine();
-    if (has(line, ":")) break;
-  }
+  int polls = 0;
+  link.WaitUntil(
+      [&] {
+        platform::clock().sleepMs(timing::kValuePromptPollMs);
+        line = link.ReadCommandLine();
+        return has(line, ":");
+      },
+      WaitBounds{}, 0, [&] { return ++polls < timing::kValuePromptPolls; });
   return line;
 }
 
@@ -301,14 +329,14 @@ bool TfControl::ClickNoButton(const std::string& titlePart) {
   };
   WindowHandle button = findButton("NO");
   if (button == 0) button = findButton("いいえ(&N)");
-  platform::clock().sleepMs(300);
+  platform::clock().sleepMs(timing::kBeforeButtonPressMs);
   if (button != 0) desktop.pressButton(button);
   return true;
 }
 
 void TfControl::QuitAutoCAD() {
   SendCommand("quit\n");
-  platform::clock().sleepMs(300);
+  platform::clock().sleepMs(timing::kAfterQuitCommandMs);
   // AutoCAD asks whether to save the drawing: the answer is No.
   ClickNoButton("AutoCAD LT");
   ClickNoButton("AutoCAD");
@@ -325,7 +353,7 @@ void TfControl::RunStartHelper() {
   if (*id == 2) processes.runHidden("CMD.EXE /c " + path);
   else if (*id == 1) processes.runHidden("COMMAND.COM /c " + path);
   else return;
-  platform::clock().sleepMs(100);
+  platform::clock().sleepMs(timing::kAfterStartHelperMs);
 }
 
 void TfControl::CopyHistoryToClipboard() {
@@ -336,9 +364,10 @@ void TfControl::CopyHistoryToClipboard() {
 WindowHandle StartHelperProgram(const std::string& programPath, const std::string& argument,
                                 const std::string& windowTitle) {
   const std::string commandLine = argument.empty() ? programPath : programPath + " " + argument;
-  if (!platform::processes().createProcessAndWaitIdle(commandLine, 50, [] { ui::processMessages(); }))
+  if (!platform::processes().createProcessAndWaitIdle(commandLine, timing::kHelperIdlePollMs,
+                                                      [] { ui::processMessages(); }))
     return 0;
-  platform::clock().sleepMs(500);
+  platform::clock().sleepMs(timing::kAfterHelperIdleMs);
   return platform::desktop().findWindowByTitle(windowTitle);
 }
 

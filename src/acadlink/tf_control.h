@@ -3,6 +3,8 @@
 // Every object that drives AutoCAD derives from TfControl and keeps its own
 // set of window handles.
 #pragma once
+#include <cstdint>
+#include <functional>
 #include <string>
 
 #include "platform/desktop.h"
@@ -35,6 +37,23 @@ struct AutoCADHandles {
   bool operator==(const AutoCADHandles&) const = default;
 };
 
+// Why a wait for AutoCAD ended.
+enum class WaitEnd {
+  Met,        // the condition holds
+  Abandoned,  // the caller's step between polls gave up
+  Stopped,    // the caller's stop request
+  AcadGone,   // AutoCAD's prompt line or text window vanished
+  TimedOut,   // the limit passed
+};
+
+// What bounds a wait besides AutoCAD itself vanishing, which ends every one.
+struct WaitBounds {
+  std::int64_t limitMs = 0;             // 0 or less: no limit
+  std::function<bool()> stopRequested;  // empty: nothing can stop the wait
+  // Off only while AutoCAD is being started and has no windows yet.
+  bool endIfAcadGone = true;
+};
+
 class TfControl {
  public:
   TfControl() = default;
@@ -60,6 +79,17 @@ class TfControl {
   std::string ReadWindowText(WindowHandle window);
   bool IsCommandPrompt();
   bool IsPromptShown();
+
+  // AutoCAD's prompt line or its text window has vanished: it crashed or
+  // was closed.
+  bool IsAcadGone();
+  // The one wait for AutoCAD. Polls condition until it holds; between two
+  // polls it pauses pollMs, processes the program's messages and ends the
+  // wait when the caller asks to stop, AutoCAD is gone or the limit has
+  // passed, in that order; then runs step, which may give up by returning
+  // false. Conditions that pause themselves (IsCommandPrompt) take pollMs 0.
+  WaitEnd WaitUntil(const std::function<bool()>& condition, const WaitBounds& bounds, int pollMs = 0,
+                    const std::function<bool()>& step = {});
 
   std::string GetVariable(const std::string& name);
   void SetVariable(const std::string& name, const std::string& value);

@@ -38,6 +38,33 @@ bool isPathSep(char c) {
 #endif
 }
 
+bool isAnySep(char c) { return c == '\\' || c == '/'; }
+
+namespace {
+size_t lastAnySep(std::string_view path) {
+  for (size_t i = path.size(); i-- > 0;)
+    if (isAnySep(path[i])) return i;
+  return std::string_view::npos;
+}
+}  // namespace
+
+std::string fileNameAnySep(std::string_view path) {
+  const size_t p = lastAnySep(path);
+  return std::string(p == std::string_view::npos ? path : path.substr(p + 1));
+}
+
+std::string folderAnySep(std::string_view path) {
+  const size_t p = lastAnySep(path);
+  return p == std::string_view::npos ? std::string() : std::string(path.substr(0, p));
+}
+
+std::string withoutExtensionAnySep(std::string_view path) {
+  const size_t nameStart = lastAnySep(path) + 1;  // npos + 1 == 0
+  const size_t dot = path.rfind('.');
+  if (dot == std::string_view::npos || dot < nameStart) return std::string(path);
+  return std::string(path.substr(0, dot));
+}
+
 std::string joinPath(std::string_view a, std::string_view b) {
   if (a.empty()) return std::string(b);
   size_t end = a.size();

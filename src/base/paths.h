@@ -23,6 +23,16 @@ std::string dirNameOf(std::string_view path);    // up to and including the last
 std::string extensionOf(std::string_view path);  // ".dwg", with the dot; empty when none
 std::string withoutExtension(std::string_view name);
 
+// Drawing paths handed to AutoCAD are Windows paths even where the program
+// runs natively (the tests), and what a user types may use either
+// separator: these take "\" and "/" alike on every platform.
+bool isAnySep(char c);
+std::string fileNameAnySep(std::string_view path);  // after the last separator; all of it when none
+// Before the last separator, without it; empty when there is none.
+std::string folderAnySep(std::string_view path);
+// The path without its file name's extension (the last "." of the name).
+std::string withoutExtensionAnySep(std::string_view path);
+
 // File system, UTF-8 paths of any length. None of these throw.
 bool fileExists(const std::string& path);     // a regular file
 bool folderExists(const std::string& path);   // a folder

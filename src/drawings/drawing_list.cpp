@@ -12,7 +12,6 @@ namespace drawings {
 namespace {
 
 const char* const kRefusedText = "データがDropされていません。";
-const char* const kRefusedCaption = "Wrenlyメッセージ";
 
 std::string lowerExtension(const std::string& path) { return base::asciiLower(base::extensionOf(path)); }
 
@@ -106,7 +105,7 @@ void DrawingList::CollectDrop() {
   else if (dwg) refused = !hasDwg;
   else if (dxf) refused = !hasDxf;
   if (refused) {
-    ui::messageBox(&p_.owner, kRefusedText, kRefusedCaption);
+    ui::messageBox(&p_.owner, kRefusedText, ui::kWrenlyCaption);
     return;
   }
 

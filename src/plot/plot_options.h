@@ -13,12 +13,14 @@ class TPlotteingForm;
 // Every wait for AutoCAD (its command prompt, the PDF/DWF helper's answer)
 // ends after this many seconds at the latest.
 inline constexpr int kDefaultAcadWaitLimit = 300;
+// Milliseconds between typed steps ("AcadCommandWait").
+inline constexpr int kDefaultCommandWait = 100;
 
 struct PlotOptions {
   int PrintScope = 0;   // 0 extents, 1 limits, 2 window
   int PrintMode = 0;    // 0 model or current layout, 1 all layouts
   int ScaleCalc = 0;    // 0 from the limits, 1 from DIMSCALE
-  int CommandWait = 100;  // milliseconds between typed steps
+  int CommandWait = kDefaultCommandWait;
   bool AcadClose = false;
   bool ModelScalePrint = false;
   bool LayoutScalePrint = false;

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "acadlink/tf_control.h"
+#include "acadlink/timings.h"
 #include "base/numbers.h"
 #include "base/paths.h"
 #include "base/text.h"
@@ -18,32 +19,14 @@ namespace plot {
 
 namespace {
 
-const std::string kCaption = "Kestrel メッセージ";
 const std::string kNextSheetMessage = "   次のデータを印刷しますか？      ";
 const std::string kDoneMessage = "   印刷が終わりました      ";
 const std::string kStoppedMessage = "   印刷を中止しました      ";
 const std::string kCannotOpen = " は、開くことができません。\r\nこの図面の印刷はキャンセルされます。";
-// Once the run has been halted, the ending gives AutoCAD only this long to
-// return to its prompt before it stops typing the settings back.
-constexpr std::int64_t kEndingWaitAfterHaltMs = 10000;
 
 bool has(const std::string& text, const char* part) { return base::contains(text, part); }
 
 void pause(int ms) { platform::clock().sleepMs(ms); }
-
-// The file name after the last separator of either kind: drawing paths are
-// Windows paths even when the run is tested natively.
-std::string fileNameOf(const std::string& path) {
-  const auto p = path.find_last_of("\\/");
-  return p == std::string::npos ? path : path.substr(p + 1);
-}
-
-std::string withoutExtension(const std::string& path) {
-  const std::string name = fileNameOf(path);
-  const auto dot = name.rfind('.');
-  if (dot == std::string::npos) return path;
-  return path.substr(0, path.size() - (name.size() - dot));
-}
 
 bool hasLine(const std::vector<std::string>& macro, const char* token) {
   for (const std::string& l : macro)
@@ -62,42 +45,26 @@ struct RunScope {
 
 // ---------------------------------------------------------------- waits
 
-namespace {
-
-// AutoCAD's prompt line or its text window has vanished: it crashed or
-// was closed by the user.
-bool acadGone(Ploter& p) {
-  return !platform::desktop().isWindow(p.GetHandles().CommandLine) || !p.IsSameAutoCAD();
+acadlink::WaitBounds RunWaitBounds(const PlotRunState* run) {
+  acadlink::WaitBounds b;
+  if (!run) return b;  // outside a run only AutoCAD vanishing ends a wait
+  b.limitMs = run->WaitLimitMs;
+  b.stopRequested = [run] { return run->StopEndsWaits && run->Progress && !run->Progress->ContinueFlag; };
+  return b;
 }
 
-// One bounded wait: processes the program's messages at each test, so the
-// stop button and the helper's answer get through, and ends the run when
-// AutoCAD is gone, the limit passes or (while allowed) the user stopped.
-class Wait {
- public:
-  Wait(Ploter& p, RunHalt onTimeout = RunHalt::TimedOut)
-      : p_(p), start_(platform::clock().nowMs()), onTimeout_(onTimeout) {}
-
-  void check(bool gone) {
-    ui::processMessages();
-    PlotRunState* run = p_.Run;
-    if (!run) return;  // outside a run nothing bounds the wait
-    if (run->StopEndsWaits && run->Progress && !run->Progress->ContinueFlag) throw RunHalted{RunHalt::Stopped};
-    if (gone) throw RunHalted{RunHalt::AcadGone};
-    if (platform::clock().nowMs() - start_ >= run->WaitLimitMs) throw RunHalted{onTimeout_};
+void Ploter::AwaitOrHalt(const std::function<bool()>& condition, int pollMs, const std::function<bool()>& step,
+                         RunHalt onTimeout) {
+  switch (WaitUntil(condition, RunWaitBounds(Run), pollMs, step)) {
+    case acadlink::WaitEnd::Stopped: throw RunHalted{RunHalt::Stopped};
+    case acadlink::WaitEnd::AcadGone: throw RunHalted{RunHalt::AcadGone};
+    case acadlink::WaitEnd::TimedOut: throw RunHalted{onTimeout};
+    default: return;
   }
-
- private:
-  Ploter& p_;
-  std::int64_t start_;
-  RunHalt onTimeout_;
-};
-
-}  // namespace
+}
 
 void Ploter::WaitForPrompt() {
-  Wait wait(*this);
-  while (!IsCommandPrompt()) wait.check(acadGone(*this));
+  AwaitOrHalt([this] { return IsCommandPrompt(); });
 }
 
 namespace {
@@ -105,11 +72,7 @@ namespace {
 // Repeats step until AutoCAD shows its command prompt or step returns
 // false, within the bounds of a wait.
 void untilPrompt(Ploter& p, const std::function<bool()>& step) {
-  Wait wait(p);
-  while (!p.IsCommandPrompt()) {
-    wait.check(acadGone(p));
-    if (!step()) return;
-  }
+  p.AwaitOrHalt([&p] { return p.IsCommandPrompt(); }, 0, step);
 }
 
 // After a save: a question showing a file name keeps its default, until
@@ -157,7 +120,8 @@ struct RunContext {
   Ploter& p;
   const PlotOptions& o;
   PlotRunState& run;
-  std::unique_ptr<TPlotteingForm> form;
+  TPlotteingForm* form = nullptr;  // null until the run shows it
+  std::unique_ptr<TPlotteingForm> ownForm;
   int W;
   int current = -1;  // index of the drawing being printed; -1 before the first
   std::int64_t limitMs = 0;  // the limit the user set, for the messages
@@ -165,7 +129,7 @@ struct RunContext {
 };
 
 // The pause between drawings and sheets, owned by the progress window.
-void askNext(RunContext& c) { ui::messageBox(c.form.get(), kNextSheetMessage, kCaption); }
+void askNext(RunContext& c) { ui::messageBox(c.form, kNextSheetMessage); }
 
 // Opens drawing i; false when AutoCAD could not open it (told to the user).
 bool openDrawing(RunContext& c, const std::string& path) {
@@ -181,7 +145,7 @@ bool openDrawing(RunContext& c, const std::string& path) {
     pause(c.W);
     const std::string line = p.ReadCommandLine();
     if (has(line, "開く図面")) {
-      ui::messageBox(c.form.get(), fileNameOf(path) + kCannotOpen, kCaption);
+      ui::messageBox(c.form, base::fileNameAnySep(path) + kCannotOpen);
       p.SendCommand(acadlink::kEsc);
       opened = false;
       return false;
@@ -210,7 +174,7 @@ void plotDrawing(RunContext& c, int i, const std::vector<std::string>& drawings)
 
   if (openDrawing(c, path)) {
     const std::string decision =
-        p.DecideModelScale(o.ModelScalePrint, o.PrintMode, o.ScaleCalc, o.DimMag, fileNameOf(path));
+        p.DecideModelScale(o.ModelScalePrint, o.PrintMode, o.ScaleCalc, o.DimMag, base::fileNameAnySep(path));
     if (decision != "Cancel") {
       std::vector<std::string> macro;
       if (decision == "CurrentLayout" || decision == "AllLayout") {
@@ -228,6 +192,7 @@ void plotDrawing(RunContext& c, int i, const std::vector<std::string>& drawings)
       // Without "#FILEPLOT" no plot file is announced, so no answer comes.
       const bool waitForHelper = p.GetPdfPrint() && o.PdfDone && hasLine(macro, "#FILEPLOT");
 
+      const acadlink::MacroTokens tokens = p.PlotTokens(c.run);
       bool skipped = false;
       for (int j = 0; j < sheets && !skipped; ++j) {
         c.run.LayoutName = all ? p.LayoutNames[j] : std::string();
@@ -237,23 +202,17 @@ void plotDrawing(RunContext& c, int i, const std::vector<std::string>& drawings)
           p.SendCommand(p.LayoutNames[j] + "\n");
         }
         if (o.Psltscale) p.SetVariable("PSLTSCALE", "1");
-        if (p.GetPdfPrint()) c.run.PdfBaseName = withoutExtension(path) + (all ? "_" + p.LayoutNames[j] : "");
-        for (const std::string& line : macro) {
-          if (!p.ExpandMacroLine(line, c.run)) {
-            skipped = true;  // the drawing's device, table or paper is missing: told already
-            break;
-          }
-          if (!c.form->ContinueFlag) throw RunHalted{RunHalt::Stopped};
-          pause(c.W);
-        }
+        if (p.GetPdfPrint()) c.run.PdfBaseName = base::withoutExtensionAnySep(path) + (all ? "_" + p.LayoutNames[j] : "");
+        acadlink::WaitBounds bounds;
+        bounds.stopRequested = [&c] { return !c.form->ContinueFlag; };
+        const acadlink::ReplayResult replay = acadlink::ReplayMacro(p, macro, tokens, c.W, acadlink::MacroWait::CommandWait, bounds);
+        if (replay.end == acadlink::MacroEnd::Stopped) throw RunHalted{RunHalt::Stopped};
+        // The drawing's device, table or paper is missing: told already.
+        if (replay.end == acadlink::MacroEnd::TokenEnded) skipped = true;
         if (skipped) break;
-        if (waitForHelper) {
-          Wait wait(p, RunHalt::HelperSilent);
-          while (!*o.PdfDone) {
-            pause(10);
-            wait.check(acadGone(p));
-          }
-        }
+        if (waitForHelper)
+          p.AwaitOrHalt([&o] { return *o.PdfDone; }, acadlink::timing::kHelperAnswerPollMs, {},
+                        RunHalt::HelperSilent);
         if (p.GetPageStop() && j < sheets - 1) askNext(c);
       }
     }
@@ -291,7 +250,7 @@ void Ploter::PlotDrawings(const std::vector<std::string>& drawings, const PlotOp
   run.Options = &o;
   run.WaitLimitMs = (o.AcadWaitLimit > 0 ? o.AcadWaitLimit : kDefaultAcadWaitLimit) * 1000LL;
   RunScope scope(*this, run);
-  RunContext c{*this, o, run, nullptr, o.CommandWait, -1, 0, {}};
+  RunContext c{*this, o, run, nullptr, nullptr, o.CommandWait, -1, 0, {}};
   c.limitMs = run.WaitLimitMs;
   const int W = c.W;
 
@@ -304,12 +263,16 @@ void Ploter::PlotDrawings(const std::vector<std::string>& drawings, const PlotOp
 
   RunHalt halt = RunHalt::None;
   try {
-    pause(500);
+    pause(acadlink::timing::kRunStartMs);
     if (GetPdfPrint()) StartPdfHelper(o.MainWindowHandle);
     WaitForPrompt();
 
-    c.form = std::make_unique<TPlotteingForm>(SettingsPath);
-    run.Progress = c.form.get();
+    // The program's progress window, or one of the run's own where there
+    // is none (a run started without the program's forms).
+    if (ProgressForm) c.form = ProgressForm;
+    else c.form = (c.ownForm = std::make_unique<TPlotteingForm>(SettingsPath)).get();
+    c.form->ContinueFlag = true;
+    run.Progress = c.form;
     c.form->ProgressBar1->setRange(0, static_cast<int>(drawings.size()));
     c.form->ProgressBar1->setPosition(0);
     c.form->show();
@@ -335,7 +298,7 @@ void Ploter::PlotDrawings(const std::vector<std::string>& drawings, const PlotOp
   run.StopEndsWaits = false;
   // After a halt AutoCAD only has to come back from an ESC; if it is stuck,
   // the user is not kept waiting another full limit.
-  if (halt != RunHalt::None) run.WaitLimitMs = std::min(run.WaitLimitMs, kEndingWaitAfterHaltMs);
+  if (halt != RunHalt::None) run.WaitLimitMs = std::min(run.WaitLimitMs, acadlink::timing::kEndingWaitAfterHaltMs);
   const bool stopped = halt != RunHalt::None || (c.form && !c.form->ContinueFlag);
   if (halt != RunHalt::AcadGone) {
     try {
@@ -367,10 +330,11 @@ void Ploter::PlotDrawings(const std::vector<std::string>& drawings, const PlotOp
   if (c.form) c.form->close();
   const bool troubled = halt != RunHalt::None && halt != RunHalt::Stopped;
   if (o.AcadClose && !troubled) QuitAutoCAD();
-  if (troubled) ui::messageBox(nullptr, haltMessage(c, halt, drawings), kCaption);
-  else ui::messageBox(nullptr, stopped ? kStoppedMessage : kDoneMessage, kCaption);
+  if (troubled) ui::messageBox(nullptr, haltMessage(c, halt, drawings));
+  else ui::messageBox(nullptr, stopped ? kStoppedMessage : kDoneMessage);
   if (GetPdfPrint()) NotifyPdfHelper("finish");
-  c.form.reset();
+  run.Progress = nullptr;
+  c.ownForm.reset();
 }
 
 }  // namespace plot

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <memory>
 
+#include "acadlink/timings.h"
 #include "base/numbers.h"
 #include "base/text.h"
 #include "platform/context.h"
@@ -259,9 +260,9 @@ void Ploter::ListLayouts(int sortOrder) {
   SendCommand("-Layout\n");
   SendCommand("?\n");
   CopyHistoryToClipboard();
-  platform::clock().sleepMs(100);
+  platform::clock().sleepMs(acadlink::timing::kClipboardMs);
   const std::vector<std::string> lines = historyLines(platform::clipboard().getText());
-  platform::clock().sleepMs(100);
+  platform::clock().sleepMs(acadlink::timing::kClipboardMs);
   platform::clipboard().clear();
 
   // The listing is the block of lines with "名" at the end of the history.

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "acadlink/tf_control.h"
+#include "base/paths.h"
 #include "base/text.h"
 #include "platform/context.h"
 #include "plot/ploter.h"
@@ -15,12 +16,6 @@ namespace plot {
 
 namespace {
 
-constexpr std::array<std::string_view, 16> kTokens = {
-    "#PRINTDEVICE", "#PRINTSTYLE", "#PAPERNAME",  "#PAPERDIRECTION", "#SCALE",        "#LAYOUTSCALE",
-    "#OUTPUTLAYOUT", "#ENTER",     "#ESC",        "#SCOPE",          "#MODIFYSAVE",   "#FILEPLOT",
-    "#OFFSET",      "#LAYOUTOFFSET", "#LAYOUTSCOPE", "#SAVEFILE"};
-
-const std::string kCaption = "Kestrel メッセージ";
 const std::string kDeviceMissing = "図面に設定されている印刷デバイスが見つかりません。\r\nこの図面の印刷はキャンセルされます。";
 const std::string kStyleMissing = "図面に設定されている印刷スタイルが見つかりません。\r\nこの図面の印刷はキャンセルされます。";
 const std::string kPaperMissing = "図面に設定されている用紙が見つかりません。\r\nこの図面の印刷はキャンセルされます。";
@@ -29,7 +24,7 @@ constexpr const char* kNone = "None";
 
 void pause(int ms) { platform::clock().sleepMs(ms); }
 
-int commandWait(const PlotRunState& run) { return run.Options ? run.Options->CommandWait : 100; }
+int commandWait(const PlotRunState& run) { return run.Options ? run.Options->CommandWait : kDefaultCommandWait; }
 
 // The drawing's own setting was kept with Enter; AutoCAD asking again
 // (its prompt showing word) means the drawing has none it can use.
@@ -37,14 +32,8 @@ bool keptOrCancel(Ploter& p, const PlotRunState& run, const char* word, const st
   p.SendCommand("\n");
   if (!base::contains(p.ReadCommandLine(), word)) return true;
   p.SendCommand(acadlink::kEsc);
-  ui::messageBox(run.Progress, message, kCaption);
+  ui::messageBox(run.Progress, message);
   return false;
-}
-
-// The folder part of a drawing path, without its trailing separator.
-std::string folderOf(const std::string& path) {
-  const auto p = path.find_last_of("\\/");
-  return p == std::string::npos ? std::string() : path.substr(0, p);
 }
 
 // The plot file goes next to the drawing, under the name and extension
@@ -58,7 +47,7 @@ void filePlot(Ploter& p, PlotRunState& run) {
     if (const auto dot = name.find('.'); dot != std::string::npos) name.erase(dot);
     // UTF-8 never hides a "\" in a double-byte character, so bytes will do.
     for (auto bs = name.find('\\'); bs != std::string::npos; bs = name.find('\\')) name.erase(0, bs + 1);
-    p.SendCommand(folderOf(run.DrawingPath) + "\\" + name + "\n");
+    p.SendCommand(base::folderAnySep(run.DrawingPath) + "\\" + name + "\n");
     p.AnswerYesIf("存在");
   }
   if (p.GetPdfPrint()) {
@@ -72,82 +61,113 @@ void layoutScope(Ploter& p, PlotRunState& run) {
   p.SendCommand("\n");
   // A window area asks for its corners: Enter takes AutoCAD's offers. A
   // stop lets the run end instead of answering for ever.
-  while (base::contains(p.ReadCommandLine(), "窓")) {
-    if (run.Progress && !run.Progress->ContinueFlag) break;
+  acadlink::WaitBounds bounds = RunWaitBounds(&run);
+  bounds.stopRequested = [&run] { return run.Progress && !run.Progress->ContinueFlag; };
+  const auto end = p.WaitUntil([&] { return !base::contains(p.ReadCommandLine(), "窓"); }, bounds, 0, [&] {
     p.SendCommand("\n");
     pause(commandWait(run));
-  }
+    return true;
+  });
+  if (end == acadlink::WaitEnd::AcadGone) throw RunHalted{RunHalt::AcadGone};
+  if (end == acadlink::WaitEnd::TimedOut) throw RunHalted{RunHalt::TimedOut};
 }
+
+// A token and what it types; false gives up on the drawing.
+struct PlotToken {
+  std::string_view name;
+  bool (*act)(Ploter& p, PlotRunState& run);
+};
+
+bool typed(Ploter& p, const std::string& text) {
+  p.SendCommand(text);
+  return true;
+}
+
+const PlotToken kTokens[] = {
+    {"#PRINTDEVICE",
+     [](Ploter& p, PlotRunState& run) {
+       if (p.GetPrintDevice() == kNone) return keptOrCancel(p, run, "出力", kDeviceMissing);
+       return typed(p, p.GetPrintDevice() + "\n");
+     }},
+    {"#PRINTSTYLE",
+     [](Ploter& p, PlotRunState& run) {
+       if (p.GetPrintStyle() == kNone) return keptOrCancel(p, run, "なし", kStyleMissing);
+       return typed(p, p.GetPrintStyle() + "\n");
+     }},
+    {"#PAPERNAME",
+     [](Ploter& p, PlotRunState& run) {
+       // A paper name belongs to the button's device: with the drawing's own
+       // device it might not exist.
+       if (p.GetPrintDevice() == kNone) return keptOrCancel(p, run, "一覧", kPaperMissing);
+       return typed(p, p.GetPaperName() + "\n");
+     }},
+    {"#PAPERDIRECTION",
+     [](Ploter& p, PlotRunState&) {
+       if (p.GetPrintDevice() == kNone) p.SendCommand("\n");
+       else if (p.GetPaperDirection() == 0) p.SendCommand("L\n");
+       else if (p.GetPaperDirection() == 1) p.SendCommand("P\n");
+       return true;
+     }},
+    {"#SCALE", [](Ploter& p, PlotRunState& run) { return typed(p, run.ScaleAnswer + "\n"); }},
+    {"#LAYOUTSCALE",
+     [](Ploter& p, PlotRunState& run) {
+       return typed(p, p.LayoutScaleAnswer(run.Options && run.Options->LayoutScalePrint));
+     }},
+    {"#OUTPUTLAYOUT",
+     [](Ploter& p, PlotRunState& run) {
+       return typed(p, run.Mode == PrintModeKind::AllLayouts ? run.LayoutName + "\n" : std::string("\n"));
+     }},
+    {"#ENTER", [](Ploter& p, PlotRunState&) { return typed(p, "\n"); }},
+    {"#ESC", [](Ploter& p, PlotRunState&) { return typed(p, acadlink::kEsc); }},
+    {"#SCOPE",
+     [](Ploter& p, PlotRunState& run) {
+       switch (run.Options ? run.Options->PrintScope : 0) {
+         case 0: p.SendCommand("E\n"); break;
+         case 1: p.SendCommand("L\n"); break;
+         case 2: {
+           // A window with AutoCAD's offered corners.
+           const int w = commandWait(run);
+           p.SendCommand("w\n");
+           pause(w);
+           p.SendCommand("\n");
+           pause(w);
+           p.SendCommand("\n");
+           pause(w);
+           break;
+         }
+         default: break;
+       }
+       return true;
+     }},
+    {"#MODIFYSAVE",
+     [](Ploter& p, PlotRunState& run) {
+       return typed(p, run.Options && run.Options->ModifySave ? "y\n" : "n\n");
+     }},
+    {"#FILEPLOT", [](Ploter& p, PlotRunState& run) { return filePlot(p, run), true; }},
+    {"#OFFSET", [](Ploter& p, PlotRunState& run) { return p.AnswerOffset(run.ScaleAnswer), true; }},
+    {"#LAYOUTOFFSET", [](Ploter& p, PlotRunState& run) { return p.AnswerLayoutOffset(run.LayoutScope), true; }},
+    {"#LAYOUTSCOPE", [](Ploter& p, PlotRunState& run) { return layoutScope(p, run), true; }},
+    {"#SAVEFILE", [](Ploter& p, PlotRunState& run) { return typed(p, run.DrawingPath + "\n"); }},
+};
 
 }  // namespace
 
 bool IsPlotToken(const std::string& line) {
-  for (std::string_view t : kTokens)
-    if (line == t) return true;
+  for (const PlotToken& t : kTokens)
+    if (line == t.name) return true;
   return false;
 }
 
-bool Ploter::ExpandMacroLine(const std::string& line, PlotRunState& run) {
-  const bool noDevice = GetPrintDevice() == kNone;
-  const PlotOptions* o = run.Options;
+acadlink::MacroTokens Ploter::PlotTokens(PlotRunState& run) {
+  acadlink::MacroTokens tokens;
+  for (const PlotToken& t : kTokens) tokens.emplace(std::string(t.name), [this, &run, act = t.act] { return act(*this, run); });
+  return tokens;
+}
 
-  if (line == "#PRINTDEVICE") {
-    if (noDevice) return keptOrCancel(*this, run, "出力", kDeviceMissing);
-    SendCommand(GetPrintDevice() + "\n");
-  } else if (line == "#PRINTSTYLE") {
-    if (GetPrintStyle() == kNone) return keptOrCancel(*this, run, "なし", kStyleMissing);
-    SendCommand(GetPrintStyle() + "\n");
-  } else if (line == "#PAPERNAME") {
-    // A paper name belongs to the button's device: with the drawing's own
-    // device it might not exist.
-    if (noDevice) return keptOrCancel(*this, run, "一覧", kPaperMissing);
-    SendCommand(GetPaperName() + "\n");
-  } else if (line == "#PAPERDIRECTION") {
-    if (noDevice) SendCommand("\n");
-    else if (GetPaperDirection() == 0) SendCommand("L\n");
-    else if (GetPaperDirection() == 1) SendCommand("P\n");
-  } else if (line == "#SCALE") {
-    SendCommand(run.ScaleAnswer + "\n");
-  } else if (line == "#LAYOUTSCALE") {
-    SendCommand(LayoutScaleAnswer(o && o->LayoutScalePrint));
-  } else if (line == "#OUTPUTLAYOUT") {
-    SendCommand(run.Mode == PrintModeKind::AllLayouts ? run.LayoutName + "\n" : std::string("\n"));
-  } else if (line == "#ENTER") {
-    SendCommand("\n");
-  } else if (line == "#ESC") {
-    SendCommand(acadlink::kEsc);
-  } else if (line == "#SCOPE") {
-    switch (o ? o->PrintScope : 0) {
-      case 0: SendCommand("E\n"); break;
-      case 1: SendCommand("L\n"); break;
-      case 2: {
-        // A window with AutoCAD's offered corners.
-        const int w = commandWait(run);
-        SendCommand("w\n");
-        pause(w);
-        SendCommand("\n");
-        pause(w);
-        SendCommand("\n");
-        pause(w);
-        break;
-      }
-      default: break;
-    }
-  } else if (line == "#MODIFYSAVE") {
-    SendCommand(o && o->ModifySave ? "y\n" : "n\n");
-  } else if (line == "#FILEPLOT") {
-    filePlot(*this, run);
-  } else if (line == "#OFFSET") {
-    AnswerOffset(run.ScaleAnswer);
-  } else if (line == "#LAYOUTOFFSET") {
-    AnswerLayoutOffset(run.LayoutScope);
-  } else if (line == "#LAYOUTSCOPE") {
-    layoutScope(*this, run);
-  } else if (line == "#SAVEFILE") {
-    SendCommand(run.DrawingPath + "\n");
-  } else {
-    SendCommand(line + "\n");
-  }
+bool Ploter::ExpandMacroLine(const std::string& line, PlotRunState& run) {
+  for (const PlotToken& t : kTokens)
+    if (line == t.name) return t.act(*this, run);
+  SendCommand(line + "\n");
   return true;
 }
 

@@ -3,6 +3,7 @@
 // button-set file "BottonSets\" + set name + ".ini".
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@
 namespace plot {
 
 class TDwgAreaUndefinedDlg;
+class TPlotteingForm;
 class TScaleUnCorrectDlg;
 
 // Program folder + "BottonSets" + separator + setName + ".ini".
@@ -108,6 +110,14 @@ class Ploter : public acadlink::AcadMacroTwo {
   // bounded: it throws RunHalted when the time limit passes, AutoCAD's
   // windows are gone or the stop button was pressed.
   void WaitForPrompt();
+  // WaitUntil within the run's bounds; what ended it other than the
+  // condition, the step giving up, or a stop outside the waits' reach is
+  // thrown as RunHalted (a timeout as onTimeout).
+  void AwaitOrHalt(const std::function<bool()>& condition, int pollMs = 0, const std::function<bool()>& step = {},
+                   RunHalt onTimeout = RunHalt::TimedOut);
+  // The program's progress window, shown by every run of this button;
+  // when null, a run shows one of its own.
+  TPlotteingForm* ProgressForm = nullptr;
   // The run in progress; null between runs.
   PlotRunState* Run = nullptr;
   bool IsPlotting() const { return Run != nullptr; }
@@ -144,9 +154,16 @@ class Ploter : public acadlink::AcadMacroTwo {
   // token. False when the drawing's own device, style table or paper is
   // missing: told to the user already, the rest of the drawing is skipped.
   bool ExpandMacroLine(const std::string& line, PlotRunState& run);
+  // The plot tokens for a replay of the macros in run.
+  acadlink::MacroTokens PlotTokens(PlotRunState& run);
 };
 
 // The whole line is one of the tokens of the plot macros.
 bool IsPlotToken(const std::string& line);
+
+// The bounds of a wait for AutoCAD during run: its limit, and the stop
+// button while the run lets it end waits. Null: outside a run, where only
+// AutoCAD vanishing ends a wait.
+acadlink::WaitBounds RunWaitBounds(const PlotRunState* run);
 
 }  // namespace plot

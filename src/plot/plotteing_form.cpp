@@ -1,6 +1,7 @@
 #include "plot/plotteing_form.h"
 
 #include "base/profile.h"
+#include "ui/application.h"
 
 namespace plot {
 
@@ -10,7 +11,7 @@ constexpr const char* kSection = "PlottingWindow";
 
 TPlotteingForm::TPlotteingForm(std::string settingsPath)
     : ui::Form("TPlotteingForm"), SettingsPath(std::move(settingsPath)) {
-  setCaption("Kestrelメッセージ");
+  setCaption(ui::kFormCaption);
   setBounds(kDesignLeft, kDesignTop, kDesignWidth, kDesignHeight);
   resizable = false;
   systemMenu = false;

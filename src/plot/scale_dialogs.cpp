@@ -1,11 +1,13 @@
 #include "plot/scale_dialogs.h"
 
+#include "ui/application.h"
+
 namespace plot {
 
 namespace {
 
 void setUpDialog(ui::Form& f, int width, int height) {
-  f.setCaption("Kestrelメッセージ");
+  f.setCaption(ui::kFormCaption);
   f.setBounds(0, 0, width, height);
   f.position = ui::FormPosition::ScreenCenter;
   f.resizable = false;

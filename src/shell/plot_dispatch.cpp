@@ -101,6 +101,7 @@ void TMain::PlotButtonClick(int n) {
 
   // A copy: drops and clicks on the tree are still handled during the run.
   const std::vector<std::string> drawings = RunList;
+  ploter.ProgressForm = PlotteingForm;
   ploter.PlotDrawings(drawings, o);
 }
 

@@ -13,6 +13,7 @@ Program::Program() {
   GetAutoCADHandleForm = std::make_unique<acadlink::TGetAutoCADHandleForm>();
   Main->AboutBox = AboutBox.get();
   Main->GetDirDlg = GetDirDlg.get();
+  Main->PlotteingForm = PlotteingForm.get();
   Main->GetAutoCADHandleForm = GetAutoCADHandleForm.get();
 }
 

@@ -206,7 +206,6 @@ void TMain::buildControls() {
   FolderFixSpeedButton->setCaption("...");
   FolderFixSpeedButton->flat = true;
   FolderFixSpeedButton->setBounds(214, 59, 22, 20);
-  FolderFixSpeedButton->onClick = [this] { FolderFixSpeedButtonClick(); };
 }
 
 void TMain::buildMenu() {
@@ -447,7 +446,7 @@ bool TMain::OnHelperAnswer(std::uintptr_t, const std::string& bytes) {
   if (text == "success") {
     PdfDone = true;
   } else if (text == "failure") {
-    ui::messageBox(this, "本図は変換できませんでした。", "Wrenlyメッセージ");
+    ui::messageBox(this, "本図は変換できませんでした。", ui::kWrenlyCaption);
     PdfDone = true;
   }
   return true;
@@ -497,10 +496,6 @@ void TMain::UnLzhFolderCheckBoxClick() {
   const bool on = UnLzhFolderCheckBox->checked();
   UnLzhFolderFixCheckBox->setEnabled(on);
   FolderFixSpeedButton->setEnabled(on);
-}
-
-void TMain::FolderFixSpeedButtonClick() {
-  // The fixed extraction folder is chosen with the archive extraction.
 }
 
 void TMain::HelpMenuClick() {

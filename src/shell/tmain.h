@@ -19,6 +19,7 @@ class TGetAutoCADHandleForm;
 
 namespace plot {
 class Ploter;
+class TPlotteingForm;
 }
 
 namespace shell {
@@ -149,7 +150,6 @@ class TMain : public ui::Form {
   void ModelScalePrintCheckBoxClick();
   void LayoutScalePrintCheckBoxClick();
   void UnLzhFolderCheckBoxClick();
-  void FolderFixSpeedButtonClick();
   void HelpMenuClick();
   void AboutMenuClick();
   void QuitBtnClick();
@@ -166,6 +166,7 @@ class TMain : public ui::Form {
   ui::Form* AboutBox = nullptr;
   ui::Form* SettingForm = nullptr;
   TGetDirDlg* GetDirDlg = nullptr;
+  plot::TPlotteingForm* PlotteingForm = nullptr;
   acadlink::TGetAutoCADHandleForm* GetAutoCADHandleForm = nullptr;
 
  private:

@@ -16,6 +16,10 @@ enum class MsgResult { Ok, Cancel, Yes, No };
 
 // The caption of the program's message boxes.
 inline const std::string kMessageCaption = "Kestrel メッセージ";
+// The caption of the program's own small windows (no blank).
+inline const std::string kFormCaption = "Kestrelメッセージ";
+// The caption of the two messages that carry the helper's name.
+inline const std::string kWrenlyCaption = "Wrenlyメッセージ";
 
 class Backend {
  public:

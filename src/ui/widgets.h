@@ -451,8 +451,6 @@ class Form : public Control {
   // Copy-data message (dwData, bytes as sent). The answer is returned to the
   // sender only after the handler returns.
   std::function<bool(std::uintptr_t, const std::string&)> onCopyData;
-  // A text message from outside the widget layer (registered messages).
-  std::function<void()> onHandleCreated;
 
   // The native window handle (HWND), created on demand; 0 in headless runs.
   std::uintptr_t handle();

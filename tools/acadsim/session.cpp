@@ -19,22 +19,21 @@ constexpr char kBackspace = 0x08;
 
 bool isLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 
-using typed::fileName;
-using typed::isSep;
+using base::fileNameAnySep;
 using typed::keyword;
 using typed::unquote;
 
-std::string folderOf(const std::string& path) { return path.substr(0, path.size() - fileName(path).size()); }
+std::string folderOf(const std::string& path) { return path.substr(0, path.size() - fileNameAnySep(path).size()); }
 
 std::string extension(const std::string& path) {
-  const std::string name = fileName(path);
+  const std::string name = fileNameAnySep(path);
   const auto dot = name.find_last_of('.');
   return dot == std::string::npos ? std::string() : name.substr(dot);
 }
 
 bool isAbsolute(const std::string& p) {
   if (p.empty()) return false;
-  if (isSep(p[0])) return true;
+  if (base::isAnySep(p[0])) return true;
   return p.size() >= 2 && std::isalpha(static_cast<unsigned char>(p[0])) && p[1] == ':';
 }
 
@@ -376,7 +375,7 @@ bool Session::readFile(const std::string& path, std::string& bytes) const {
 }
 
 bool Session::fontExists(const std::string& raw) const {
-  std::string name = fileName(base::trim(raw));
+  std::string name = fileNameAnySep(base::trim(raw));
   if (name.empty()) return true;
   std::string ext = base::asciiLower(extension(name));
   if (ext.empty()) {
@@ -386,11 +385,11 @@ bool Session::fontExists(const std::string& raw) const {
   // TrueType fonts are the system's; AutoCAD substitutes them without asking.
   if (ext == ".ttf" || ext == ".ttc") return true;
   for (const std::string& f : options_.fonts) {
-    std::string known = fileName(f);
+    std::string known = fileNameAnySep(f);
     if (extension(known).empty()) known += ".shx";
     if (base::equalsNoCase(known, name)) return true;
   }
-  if (fileName(raw) != raw && exists(raw)) return true;
+  if (fileNameAnySep(raw) != raw && exists(raw)) return true;
   for (const std::string& folder : options_.fontFolders)
     if (exists(base::joinPath(folder, name))) return true;
   return false;
@@ -402,7 +401,7 @@ std::optional<Drawing> Session::load(const std::string& path) const {
   return parseDxf(bytes);
 }
 
-std::string Session::drawingName() const { return path_.empty() ? std::string("Drawing1.dwg") : fileName(path_); }
+std::string Session::drawingName() const { return path_.empty() ? std::string("Drawing1.dwg") : fileNameAnySep(path_); }
 
 std::string Session::drawingFile() const { return path_.empty() ? resolve(drawingName()) : path_; }
 

@@ -12,23 +12,18 @@
 #include "acadsim/typed.h"
 #include "base/codec.h"
 #include "base/numbers.h"
+#include "base/paths.h"
 #include "base/text.h"
 
 namespace acadsim {
 
 namespace {
 
-using typed::fileName;
+using base::fileNameAnySep;
 using typed::keyword;
 using typed::unquote;
 
-std::string stem(const std::string& path) {
-  const std::string name = fileName(path);
-  const auto dot = name.find_last_of('.');
-  return dot == std::string::npos ? name : name.substr(0, dot);
-}
-
-bool hasExtension(const std::string& path) { return fileName(path).find('.') != std::string::npos; }
+bool hasExtension(const std::string& path) { return fileNameAnySep(path).find('.') != std::string::npos; }
 
 std::string fixed(double v, int digits) {
   char buf[64];
@@ -442,7 +437,7 @@ void Session::plotFileName(Job j) {
   // Next to the drawing, named after it and the layout. The prompt has no
   // "." before the name: the program cuts the offered name at the first one.
   const std::string drawing = drawingFile();
-  const std::string def = drawing.substr(0, drawing.size() - fileName(drawing).size()) + stem(drawing) + "-" + j->layout + ".plt";
+  const std::string def = base::withoutExtensionAnySep(drawing) + "-" + j->layout + ".plt";
   ask(std::string(w("印刷ﾌｧｲﾙ名を入力 <", "印刷ファイル名を入力 <")) + def + ">: ", false, [this, j, def](const std::string& a) {
     const std::string name = unquote(a);
     std::string path = name.empty() ? def : resolve(name);

@@ -1,21 +1,12 @@
-// How the stand-in's commands read what was typed: file names, quoted
-// names, keywords. One copy for session.cpp and session_plot.cpp.
+// How the stand-in's commands read what was typed: quoted names and
+// keywords. File names typed with either separator are read with base's
+// helpers (fileNameAnySep and the like).
 #pragma once
 #include <string>
 
 #include "base/text.h"
 
 namespace acadsim::typed {
-
-inline bool isSep(char c) { return c == '/' || c == '\\'; }
-
-// Either separator: drawings typed by the program have Windows paths, the
-// native tests have POSIX ones.
-inline std::string fileName(const std::string& path) {
-  size_t i = path.size();
-  while (i > 0 && !isSep(path[i - 1])) --i;
-  return path.substr(i);
-}
 
 inline std::string unquote(const std::string& text) {
   std::string t = base::trim(text);

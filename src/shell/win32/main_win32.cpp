@@ -12,11 +12,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   platform::setContext(os.context());
   ui::Win32Backend backend;
   ui::setBackend(&backend);
-  int rc = 0;
   ui::dispatch([&] {
     shell::Program program;
     program.run();
   });
   ui::setBackend(nullptr);
-  return rc;
+  return 0;
 }

@@ -256,7 +256,6 @@ void Backend32::realizeForm(Form& form) {
     form.attachPeer(std::move(peer));
     raw->create(nullptr);
     realizeChildren(form);
-    if (form.onHandleCreated) guarded([&form] { form.onHandleCreated(); });
     return;
   }
   realizeChildren(form);  // controls made after the form got its window
