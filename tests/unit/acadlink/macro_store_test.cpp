@@ -87,4 +87,38 @@ TEST_F(ReplayTest, TokenActionsRunInPlaceAndCanEndTheReplay) {
   EXPECT_GE(*measuredAt, 700);
 }
 
+TEST_F(ReplayTest, APromptThatNeverComesOrAVanishedAutoCADEndsTheReplayInsteadOfHanging) {
+  acad.react = [this](const std::string&) { acad.prompt(""); };  // stuck, no prompt ever again
+  acadlink::WaitBounds limit;
+  limit.limitMs = 30000;
+  auto r = acadlink::ReplayMacro(macro, {"-plot", "never"}, {}, 10, MacroWait::CommandWaitThenPrompt, limit);
+  EXPECT_EQ(r.end, acadlink::MacroEnd::TimedOut);
+  EXPECT_EQ(acad.typed, Lines{"-plot\n"});
+  EXPECT_GE(env.clock.nowMs(), 30000);
+  EXPECT_LT(env.clock.nowMs(), 31000);
+
+  acad.typed.clear();
+  acad.react = [this](const std::string&) { acad.vanish(); };
+  r = acadlink::ReplayMacro(macro, {"zoom", "never"}, {}, 10, MacroWait::CommandWaitThenPrompt);
+  EXPECT_EQ(r.end, acadlink::MacroEnd::AcadGone);
+  EXPECT_EQ(acad.typed, Lines{"zoom\n"});
+}
+
+TEST_F(ReplayTest, AStopRequestEndsTheReplayAfterTheLineBeforeItsWait) {
+  int lines = 0;
+  acad.react = [&](const std::string&) {
+    typedAt.push_back(env.clock.nowMs());
+    ++lines;
+  };
+  acadlink::WaitBounds b;
+  b.stopRequested = [&] { return lines == 2; };
+  const auto r = acadlink::ReplayMacro(macro, {"a", "#ENTER", "b"}, acadlink::CommonMacroTokens(macro), 1000,
+                                       MacroWait::CommandWait, b);
+  EXPECT_EQ(r.end, acadlink::MacroEnd::Stopped);
+  EXPECT_FALSE(r);
+  EXPECT_EQ(acad.typed, (Lines{"a\n", "\n"}));
+  EXPECT_LT(typedAt.back(), 1200);  // the second line's pause was not made
+  EXPECT_LT(env.clock.nowMs(), 1200);
+}
+
 }  // namespace

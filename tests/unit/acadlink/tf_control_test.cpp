@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "base/codec.h"
+#include "base/text.h"
 #include "fake_acad.h"
 #include "support/sim_env.h"
 
@@ -482,3 +483,82 @@ TEST_F(LinkTest, PostHelperMessageHandsOverNameAndText) {
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------- WaitUntil
+
+class WaitTest : public LinkTest {
+ protected:
+  void SetUp() override {
+    acad.emplace(env.desktop, Release::R2004);
+    link.SetHandles(acad->handles());
+  }
+  int polls = 0;
+  // A condition that never holds and counts its polls.
+  std::function<bool()> never() {
+    return [this] { return ++polls, false; };
+  }
+};
+
+TEST_F(WaitTest, MetAtOnceNeitherPausesNorProcessesMessages) {
+  const int calls = env.ui.processMessagesCalls;
+  EXPECT_EQ(acadlink::WaitEnd::Met, link.WaitUntil([] { return true; }, {}, 500));
+  EXPECT_EQ(0, now());
+  EXPECT_EQ(calls, env.ui.processMessagesCalls);
+}
+
+TEST_F(WaitTest, EachPollPausesThenProcessesMessagesUntilTheConditionHolds) {
+  env.clock.schedule(95, [this] { acad->prompt("値を入力: "); });
+  const int calls = env.ui.processMessagesCalls;
+  EXPECT_EQ(acadlink::WaitEnd::Met,
+            link.WaitUntil([this] { return base::contains(link.ReadCommandLine(), "値"); }, {}, 10));
+  EXPECT_EQ(100, now());
+  EXPECT_EQ(calls + 10, env.ui.processMessagesCalls);
+}
+
+TEST_F(WaitTest, TheLimitEndsItAfterItsTimeAndNoLimitMeansNone) {
+  acadlink::WaitBounds b;
+  b.limitMs = 1000;
+  EXPECT_EQ(acadlink::WaitEnd::TimedOut, link.WaitUntil(never(), b, 10));
+  EXPECT_EQ(1000, now());
+  EXPECT_EQ(100, polls);  // at 0, 10, … 990 ms
+
+  // Without a limit only the step can end a wait that never comes true.
+  polls = 0;
+  int steps = 0;
+  EXPECT_EQ(acadlink::WaitEnd::Abandoned, link.WaitUntil(never(), {}, 10, [&] { return ++steps < 5000; }));
+  EXPECT_EQ(5000, polls);
+}
+
+TEST_F(WaitTest, AStopRequestSeenInAMessageEndsIt) {
+  bool stop = false;
+  env.ui.queueEvent(3, [&] { stop = true; });
+  acadlink::WaitBounds b;
+  b.limitMs = 60000;
+  b.stopRequested = [&] { return stop; };
+  EXPECT_EQ(acadlink::WaitEnd::Stopped, link.WaitUntil(never(), b, 10));
+  EXPECT_LT(now(), 100);
+}
+
+TEST_F(WaitTest, AutoCADVanishingEndsItUnlessItIsStillBeingStarted) {
+  env.clock.schedule(250, [this] { acad->vanish(); });
+  acadlink::WaitBounds b;
+  b.limitMs = 60000;
+  EXPECT_EQ(acadlink::WaitEnd::AcadGone, link.WaitUntil(never(), b, 50));
+  EXPECT_EQ(250, now());
+
+  // While AutoCAD starts there are no windows to lose yet.
+  b.endIfAcadGone = false;
+  EXPECT_EQ(acadlink::WaitEnd::TimedOut, link.WaitUntil(never(), b, 50));
+}
+
+TEST_F(WaitTest, StopIsTestedBeforeAutoCADAndTheLimitAndTheStepComesLast) {
+  acad->vanish();
+  bool stepped = false;
+  acadlink::WaitBounds b;
+  b.limitMs = 1;
+  b.stopRequested = [] { return true; };
+  EXPECT_EQ(acadlink::WaitEnd::Stopped, link.WaitUntil(never(), b, 5, [&] { return stepped = true; }));
+  b.stopRequested = {};
+  EXPECT_EQ(acadlink::WaitEnd::AcadGone, link.WaitUntil(never(), b, 5, [&] { return stepped = true; }));
+  EXPECT_FALSE(stepped);
+}

@@ -93,3 +93,18 @@ TEST_F(FileSystemTest, LongPathsWork) {
 }
 
 }  // namespace
+
+TEST(AnySeparatorPaths, WindowsAndPosixSeparatorsAlikeOnEveryPlatform) {
+  EXPECT_EQ(base::fileNameAnySep("D:\\work\\plan.dwg"), "plan.dwg");
+  EXPECT_EQ(base::fileNameAnySep("/tmp/x/plan.dwg"), "plan.dwg");
+  EXPECT_EQ(base::fileNameAnySep("D:\\work/mixed\\a.dxf"), "a.dxf");
+  EXPECT_EQ(base::fileNameAnySep("plan.dwg"), "plan.dwg");
+  EXPECT_EQ(base::folderAnySep("D:\\work\\plan.dwg"), "D:\\work");
+  EXPECT_EQ(base::folderAnySep("plan.dwg"), "");
+  // The extension is the file name's: a dot in a folder name is not one.
+  EXPECT_EQ(base::withoutExtensionAnySep("D:\\v1.2\\plan.dwg"), "D:\\v1.2\\plan");
+  EXPECT_EQ(base::withoutExtensionAnySep("D:\\v1.2\\plan"), "D:\\v1.2\\plan");
+  EXPECT_EQ(base::withoutExtensionAnySep("/a.b/c.tar.gz"), "/a.b/c.tar");
+  // Japanese names: CP932's trail bytes never show up in UTF-8 as "\".
+  EXPECT_EQ(base::fileNameAnySep("C:\\図面\\表.dwg"), "表.dwg");
+}

@@ -182,4 +182,29 @@ TEST_F(PlotRunTest, AcadClosedAtTheEndWhenSet) {
   EXPECT_EQ(std::vector<std::string>{kDone}, messageTexts());
 }
 
+TEST_F(PlotRunTest, TheProgramsProgressWindowServesEveryRunAndAStopDoesNotCarryOver) {
+  plot::TPlotteingForm given(env.path("kestrel20.ini"));
+  ploter.ProgressForm = &given;
+  const std::string a = drawing("a.dxf", plot_test::modelDxf());
+  const std::string b = drawing("b.dxf", plot_test::modelDxf());
+  const plot::TPlotteingForm* seen = nullptr;
+  whenTyped("modelline1\n", [&] {
+    seen = plot_test::progressForm();
+    clickStop();
+  });
+  run({a, b});
+  EXPECT_EQ(&given, seen);
+  EXPECT_FALSE(given.shown());
+  EXPECT_EQ(std::vector<std::string>{kStopped}, messageTexts());
+
+  // The next run starts afresh on the same window.
+  env.clock.onTick = nullptr;
+  env.ui.messages.clear();
+  run({a, b});
+  EXPECT_EQ(std::vector<std::string>{kDone}, messageTexts());
+  EXPECT_EQ((std::vector<std::string>{a, a, b}), opens());
+  EXPECT_EQ(2, given.ProgressBar1->position());
+  EXPECT_EQ(&given, plot_test::progressForm());  // the run made no window of its own
+}
+
 }  // namespace

@@ -220,6 +220,21 @@ TEST_F(TokenFixture, StopEndsTheWindowCornerAnswers) {
   EXPECT_LT(acad.typed.size(), 10u);
 }
 
+TEST_F(TokenFixture, WindowCornersAskedForEverEndTheRunAtTheLimit) {
+  acad.prompt("窓の一方のコーナーを指定 <0,0>: ");  // AutoCAD stuck asking
+  run.WaitLimitMs = 5000;
+  const std::int64_t start = env.clock.nowMs();
+  try {
+    expand({"#LAYOUTSCOPE"});
+    ADD_FAILURE() << "the answers went on";
+  } catch (const plot::RunHalted& h) {
+    EXPECT_EQ(h.why, plot::RunHalt::TimedOut);
+  }
+  EXPECT_GE(env.clock.nowMs() - start, 5000);
+  EXPECT_LT(env.clock.nowMs() - start, 6000);
+  EXPECT_TRUE(progress->ContinueFlag);
+}
+
 TEST_F(TokenFixture, OffsetTokenUsesTheDrawingsScaleAnswer) {
   p.SetOffsetX("5");
   p.SetOffsetY("7");
