@@ -120,7 +120,7 @@ int TfControl::FindOrStartAutoCAD(int startWaitSeconds) {
   std::set<std::string> old;
   for (const Entry& e : before) old.insert(e.key);
   // Each look waits a step first: AutoCAD's windows take seconds to appear.
-  const int looks = startWaitSeconds * 10 + 1;
+  const int looks = startWaitSeconds * (1000 / timing::kStartPollMs) + 1;
   int looked = 0;
   auto lookForWindows = [&] {
     platform::clock().sleepMs(timing::kStartPollMs);
