@@ -230,6 +230,15 @@ bool TfControl::IsPromptShown() {
 
 // ---------------------------------------------------------------- waiting
 
+std::string WaitFailureText(WaitEnd why, std::int64_t limitMs) {
+  switch (why) {
+    case WaitEnd::AcadGone: return "AutoCAD が見つからなくなりました。";
+    case WaitEnd::TimedOut:
+      return "AutoCAD が " + base::intToStr(limitMs / 1000) + " 秒待ってもコマンド待ちに戻りませんでした。";
+    default: return {};
+  }
+}
+
 bool TfControl::IsAcadGone() { return !platform::desktop().isWindow(CommandLine) || !IsSameAutoCAD(); }
 
 WaitEnd TfControl::WaitUntil(const std::function<bool()>& condition, const WaitBounds& bounds, int pollMs,

@@ -54,6 +54,10 @@ struct WaitBounds {
   bool endIfAcadGone = true;
 };
 
+// Why a wait gave up, in the words the runs tell the user: AutoCAD gone,
+// or not back at its prompt within limitMs. Empty for the other ends.
+std::string WaitFailureText(WaitEnd why, std::int64_t limitMs);
+
 class TfControl {
  public:
   TfControl() = default;

@@ -234,8 +234,8 @@ std::string haltMessage(const RunContext& c, RunHalt why, const std::vector<std:
   const std::string seconds = base::intToStr(c.limitMs / 1000);
   std::string reason;
   switch (why) {
-    case RunHalt::AcadGone: reason = "AutoCAD が見つからなくなりました。"; break;
-    case RunHalt::TimedOut: reason = "AutoCAD が " + seconds + " 秒待ってもコマンド待ちに戻りませんでした。"; break;
+    case RunHalt::AcadGone: reason = acadlink::WaitFailureText(acadlink::WaitEnd::AcadGone, c.limitMs); break;
+    case RunHalt::TimedOut: reason = acadlink::WaitFailureText(acadlink::WaitEnd::TimedOut, c.limitMs); break;
     case RunHalt::HelperSilent: reason = "PDF/DWF 変換プログラムから " + seconds + " 秒待っても応答がありませんでした。"; break;
     case RunHalt::Failed: reason = "エラーが発生しました。\r\n" + c.error; break;
     default: break;

@@ -18,17 +18,10 @@ const std::string kNoBasePaper = "レイアウトのベース用紙サイズを�
 const std::string kSaveQuestion = "本当に印刷デバイスを保存しますか？";
 const char* const kNoPaper = "000x000";
 
-// Ends the run's mark however the handler leaves.
-struct PlottingMark {
-  bool& flag;
-  explicit PlottingMark(bool& f) : flag(f) { flag = true; }
-  ~PlottingMark() { flag = false; }
-};
-
 }  // namespace
 
 void TMain::PlotButtonClick(int n) {
-  if (Plotting) return;
+  if (Plotting || Checking) return;
   if (n < 1 || n > 4 || !Ploters[n - 1]) return;
   plot::Ploter& ploter = *Ploters[n - 1];
 
@@ -63,7 +56,7 @@ void TMain::PlotButtonClick(int n) {
   }
 
   // Messages are processed while connecting too: no second run may begin.
-  PlottingMark mark(Plotting);
+  BusyMark mark(Plotting);
   std::unique_ptr<acadlink::TGetAutoCADHandleForm> ownForm;
   acadlink::TGetAutoCADHandleForm* form = GetAutoCADHandleForm;
   if (!form) form = (ownForm = std::make_unique<acadlink::TGetAutoCADHandleForm>()).get();

@@ -11,10 +11,12 @@ Program::Program() {
   GetDirDlg = std::make_unique<TGetDirDlg>();
   PlotteingForm = std::make_unique<plot::TPlotteingForm>(Main->SettingsFilePath);
   GetAutoCADHandleForm = std::make_unique<acadlink::TGetAutoCADHandleForm>();
+  ScaleCheckProgressForm = std::make_unique<scalecheck::TScaleCheckProgressForm>();
   Main->AboutBox = AboutBox.get();
   Main->GetDirDlg = GetDirDlg.get();
   Main->PlotteingForm = PlotteingForm.get();
   Main->GetAutoCADHandleForm = GetAutoCADHandleForm.get();
+  Main->ScaleCheckProgressForm = ScaleCheckProgressForm.get();
 }
 
 Program::~Program() = default;

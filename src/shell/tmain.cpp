@@ -8,6 +8,7 @@
 #include "drawings/drawing_list.h"
 #include "platform/context.h"
 #include "plot/ploter.h"
+#include "scalecheck/scale_check.h"
 #include "ui/application.h"
 
 namespace shell {
@@ -45,8 +46,8 @@ TMain::TMain() : ui::Form("TMain") {
   TempFolder = folder + "tmp";
   static const char* const sections[] = {"Ploter1Fleld", "Ploter2Fleld", "Ploter3Fleld", "Ploter4Fleld"};
   for (int i = 0; i < 4; ++i) Ploters[i] = std::make_unique<plot::Ploter>(SettingsFilePath, sections[i]);
-  ScaleCheck = std::make_unique<acadlink::AcadMacro>(SettingsFilePath, "ScaleCheckFleld");
-  ScaleSet = std::make_unique<acadlink::AcadMacro>(SettingsFilePath, "ScaleSet");
+  ScaleCheck = std::make_unique<scalecheck::ScaleCheck>(SettingsFilePath);
+  ScaleSet = std::make_unique<scalecheck::ScaleSet>(SettingsFilePath);
   DeleteFolderTree(TempFolder);
   base::createFolder(TempFolder);
   SettingsDialogOpened = false;
@@ -92,6 +93,7 @@ void TMain::buildControls() {
   ScaleCheckBitBtn = make<ui::Button>(this);
   ScaleCheckBitBtn->setCaption("尺度");
   ScaleCheckBitBtn->setBounds(404, 210, 82, 24);
+  ScaleCheckBitBtn->onClick = [this] { ScaleCheckBitBtnClick(); };
   ModeOpenBitBtn = make<ui::Button>(this);
   ModeOpenBitBtn->setCaption("閉じる");
   ModeOpenBitBtn->setBounds(318, 238, 82, 24);

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "scalecheck/scale_check.h"
 #include "ui/widgets.h"
 
 namespace drawings {
@@ -20,6 +21,10 @@ class TGetAutoCADHandleForm;
 namespace plot {
 class Ploter;
 class TPlotteingForm;
+}
+
+namespace scalecheck {
+class TScaleCheckProgressForm;
 }
 
 namespace shell {
@@ -99,8 +104,8 @@ class TMain : public ui::Form {
   // The plot buttons' records (buttons 1 to 4) and the scale check's two
   // macro link objects: created with the window, destroyed at its close.
   std::unique_ptr<plot::Ploter> Ploters[4];
-  std::unique_ptr<acadlink::AcadMacro> ScaleCheck;
-  std::unique_ptr<acadlink::AcadMacro> ScaleSet;
+  std::unique_ptr<scalecheck::ScaleCheck> ScaleCheck;
+  std::unique_ptr<scalecheck::ScaleSet> ScaleSet;
 
   // ---- settings held in fields
   std::string AcadExePath = "None";
@@ -132,6 +137,13 @@ class TMain : public ui::Form {
   void Ploter4BtnClick() { PlotButtonClick(4); }
   // True from the connection of a plot run until it has ended.
   bool Plotting = false;
+
+  // ---- scale check dispatch (scale_dispatch.cpp)
+  // Checks the request, connects ScaleCheck to AutoCAD and runs the check;
+  // ignored while a plot run or a check is in progress.
+  void ScaleCheckBitBtnClick();
+  // True from the connection of a check until its window has closed.
+  bool Checking = false;
 
   // ---- operations
   void LoadLayoutSizes();
@@ -167,6 +179,7 @@ class TMain : public ui::Form {
   ui::Form* SettingForm = nullptr;
   TGetDirDlg* GetDirDlg = nullptr;
   plot::TPlotteingForm* PlotteingForm = nullptr;
+  scalecheck::TScaleCheckProgressForm* ScaleCheckProgressForm = nullptr;
   acadlink::TGetAutoCADHandleForm* GetAutoCADHandleForm = nullptr;
 
  private:
@@ -177,6 +190,16 @@ class TMain : public ui::Form {
   void applyButtonCaptions();
   void forEachLink(const std::function<void(acadlink::TfControl&)>& fn);
   bool destroyed_ = false;
+};
+
+// Marks a run of the main window (Plotting, Checking) for the time of a
+// click handler, however it leaves.
+struct BusyMark {
+  bool& flag;
+  explicit BusyMark(bool& f) : flag(f) { flag = true; }
+  ~BusyMark() { flag = false; }
+  BusyMark(const BusyMark&) = delete;
+  BusyMark& operator=(const BusyMark&) = delete;
 };
 
 // Deletes a folder with its contents; hidden and system entries are not

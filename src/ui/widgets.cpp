@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "base/text.h"
+#include "platform/context.h"
 #include "ui/application.h"
 
 namespace ui {
@@ -102,6 +103,21 @@ void CheckBox::setChecked(bool c) {
 void CheckBox::click() {
   if (!enabled()) return;
   setChecked(!checked_);
+  if (onClick) dispatch(onClick);
+}
+
+void RadioButton::setChecked(bool c) {
+  if (checked_ == c) return;
+  checked_ = c;
+  notify(Prop::Checked);
+  if (!c || !parent()) return;
+  for (Control* sibling : parent()->children())
+    if (auto* r = dynamic_cast<RadioButton*>(sibling); r && r != this) r->setChecked(false);
+}
+
+void RadioButton::click() {
+  if (!enabled()) return;
+  setChecked(true);
   if (onClick) dispatch(onClick);
 }
 
@@ -423,6 +439,20 @@ StringGrid::Cell& StringGrid::at(int col, int row) {
   if (row >= rows_) setRowCount(row + 1);
   return cells_[static_cast<size_t>(row) * cols_ + col];
 }
+
+std::string StringGrid::tableText() const {
+  std::string out;
+  for (int r = 0; r < rows_; ++r) {
+    if (r > 0) out += "\r\n";
+    for (int c = 0; c < cols_; ++c) {
+      if (c > 0) out += '\t';
+      out += cell(c, r);
+    }
+  }
+  return out;
+}
+
+void StringGrid::copyToClipboard() const { platform::clipboard().setText(tableText()); }
 
 const std::string& StringGrid::cell(int col, int row) const {
   static const std::string empty;

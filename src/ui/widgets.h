@@ -159,6 +159,21 @@ class CheckBox : public Control {
   bool checked_ = false;
 };
 
+// A single radio button; the buttons with the same parent form one group:
+// checking one unchecks the others.
+class RadioButton : public Control {
+ public:
+  using Control::Control;
+  const char* kind() const override { return "RadioButton"; }
+  bool checked() const { return checked_; }
+  void setChecked(bool c);  // by the program: no event
+  std::function<void()> onClick;
+  void click();  // the user's click: checks it, then onClick
+
+ private:
+  bool checked_ = false;
+};
+
 class RadioGroup : public Control {
  public:
   using Control::Control;
@@ -353,10 +368,16 @@ class StringGrid : public Control {
   int row() const { return selRow_; }
   void setSelection(int col, int row);
   bool rowSelect = false;
+  bool horizontalScrollBar = true;  // set before the grid gets its window
   std::function<void(int col, int row, bool& canSelect)> onSelectCell;
   std::function<void()> onClick;
   std::function<void()> onDoubleClick;
   void userSelect(int col, int row);  // asks onSelectCell, then selects and onClick
+  // The whole table, header rows included: cells separated by tabs, rows
+  // by CR LF, as spreadsheets and mail programs paste it.
+  std::string tableText() const;
+  // Ctrl+C or a copy message to the grid: the table onto the clipboard.
+  void copyToClipboard() const;
 
  private:
   struct Cell {

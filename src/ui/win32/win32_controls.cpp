@@ -115,6 +115,34 @@ class CheckBoxPeer : public WinPeer {
   CheckBox& box_;
 };
 
+class RadioButtonPeer : public WinPeer {
+ public:
+  RadioButtonPeer(Backend32& app, RadioButton& r) : WinPeer(app, r), radio_(r) {}
+  void create(HWND parent) override {
+    // Not BS_AUTORADIOBUTTON: RadioButton keeps its group's state and the
+    // windows follow.
+    createChild(L"BUTTON", WS_TABSTOP | BS_RADIOBUTTON, 0, parent, wide(control_.caption()));
+    sync(Prop::Checked);
+    applyCommon();
+  }
+  void sync(Prop p) override {
+    if (p == Prop::Checked) {
+      SendMessageW(hwnd_, BM_SETCHECK, radio_.checked() ? BST_CHECKED : BST_UNCHECKED, 0);
+      return;
+    }
+    WinPeer::sync(p);
+  }
+  bool command(int code, HWND) override {
+    if (code != BN_CLICKED && code != BN_DOUBLECLICKED) return false;
+    RadioButton& r = radio_;
+    guarded([&r] { r.click(); });
+    return true;
+  }
+
+ private:
+  RadioButton& radio_;
+};
+
 // ---------------------------------------------------------------- containers
 
 class ContainerPeer : public WinPeer {
@@ -721,6 +749,7 @@ std::unique_ptr<WinPeer> makeControlPeer(Backend32& app, Control& c) {
   if (auto* x = dynamic_cast<Label*>(&c)) return std::make_unique<LabelPeer>(app, *x);
   if (auto* x = dynamic_cast<Button*>(&c)) return std::make_unique<ButtonPeer>(app, *x);
   if (auto* x = dynamic_cast<CheckBox*>(&c)) return std::make_unique<CheckBoxPeer>(app, *x);
+  if (auto* x = dynamic_cast<RadioButton*>(&c)) return std::make_unique<RadioButtonPeer>(app, *x);
   if (auto* x = dynamic_cast<RadioGroup*>(&c)) return std::make_unique<RadioGroupPeer>(app, *x);
   if (auto* x = dynamic_cast<ComboBox*>(&c)) return std::make_unique<ComboPeer>(app, *x);
   if (auto* x = dynamic_cast<Edit*>(&c)) return std::make_unique<EditPeer>(app, *x);

@@ -20,7 +20,8 @@ class GridPeer : public WinPeer {
   void create(HWND parent) override {
     topRow_ = grid_.fixedRows;
     leftCol_ = grid_.fixedCols;
-    createChild(kGridClass, WS_TABSTOP | WS_GROUP | WS_HSCROLL | WS_VSCROLL, WS_EX_CLIENTEDGE, parent);
+    createChild(kGridClass, WS_TABSTOP | WS_GROUP | (grid_.horizontalScrollBar ? WS_HSCROLL : 0) | WS_VSCROLL,
+                WS_EX_CLIENTEDGE, parent);
     updateScrollBars();
     applyCommon();
   }
@@ -92,8 +93,15 @@ class GridPeer : public WinPeer {
         return 0;
       }
       case WM_KEYDOWN:
+        if (w == 'C' && GetKeyState(VK_CONTROL) < 0) {
+          copy();
+          return 0;
+        }
         if (key(static_cast<int>(w))) return 0;
         break;
+      case WM_COPY:
+        copy();
+        return 0;
       case WM_VSCROLL:
         scroll(SB_VERT, LOWORD(w));
         return 0;
@@ -115,6 +123,10 @@ class GridPeer : public WinPeer {
   }
 
  private:
+  void copy() {
+    const StringGrid& g = grid_;
+    guarded([&g] { g.copyToClipboard(); });
+  }
   int rowHeight() const { return grid_.defaultRowHeight > 0 ? grid_.defaultRowHeight : 20; }
   int fixedCols() const { return std::min(grid_.fixedCols, grid_.colCount()); }
   int fixedRows() const { return std::min(grid_.fixedRows, grid_.rowCount()); }
@@ -320,6 +332,8 @@ class GridPeer : public WinPeer {
     si.nPage = rows > pageRows() ? pageRows() : std::max(1, rows) + 1;  // a page past the end hides the bar
     si.nPos = topRow_ - fixedRows();
     SetScrollInfo(hwnd_, SB_VERT, &si, TRUE);
+    // Setting a range would give the window the bar it was made without.
+    if (!grid_.horizontalScrollBar) return;
     int cols = grid_.colCount() - fixedCols();
     bool colsFit = maxLeftCol() <= fixedCols() && leftCol_ <= fixedCols();
     si.nMax = std::max(0, cols - 1);
