@@ -452,7 +452,11 @@ std::string StringGrid::tableText() const {
   return out;
 }
 
-void StringGrid::copyToClipboard() const { platform::clipboard().setText(tableText()); }
+void StringGrid::copyToClipboard() const {
+  // A program without the platform's services (the widget gallery) has no
+  // clipboard to copy to.
+  if (platform::context().clipboard) platform::clipboard().setText(tableText());
+}
 
 const std::string& StringGrid::cell(int col, int row) const {
   static const std::string empty;
