@@ -13,14 +13,20 @@ class TPlotteingForm;
 // Every wait for AutoCAD (its command prompt, the PDF/DWF helper's answer)
 // ends after this many seconds at the latest.
 inline constexpr int kDefaultAcadWaitLimit = 300;
-// Milliseconds between typed steps ("AcadCommandWait").
-inline constexpr int kDefaultCommandWait = 100;
+// The defaults below are also those of the main window's settings, which
+// take them from here.
+inline constexpr int kDefaultCommandWait = 100;  // milliseconds
+// FILEDIA, CMDDIA and PROXYNOTICE as a run leaves them: on.
+inline constexpr int kDefaultFileDia = 1, kDefaultCmdDia = 1, kDefaultProxynotice = 1;
+inline constexpr const char* kDefaultReplaceFont = "bigfont.shx";
+inline constexpr bool kDefaultScaleWarning = true;
+inline constexpr bool kDefaultFitOffset00 = true;
 
 struct PlotOptions {
   int PrintScope = 0;   // 0 extents, 1 limits, 2 window
   int PrintMode = 0;    // 0 model or current layout, 1 all layouts
   int ScaleCalc = 0;    // 0 from the limits, 1 from DIMSCALE
-  int CommandWait = kDefaultCommandWait;
+  int CommandWait = kDefaultCommandWait;  // milliseconds between typed steps
   bool AcadClose = false;
   bool ModelScalePrint = false;
   bool LayoutScalePrint = false;
@@ -29,12 +35,12 @@ struct PlotOptions {
   bool ModifySave = false;
   double DimMag = 1;
   int FileSort = 0;  // 0 ascending, otherwise descending
-  int FileDia = 1, CmdDia = 1, Proxynotice = 1;  // given back at the end
+  int FileDia = kDefaultFileDia, CmdDia = kDefaultCmdDia, Proxynotice = kDefaultProxynotice;  // given back at the end
   bool Psltscale = false;
-  bool ScaleWarning = true;
-  bool FitOffset00 = true;
+  bool ScaleWarning = kDefaultScaleWarning;
+  bool FitOffset00 = kDefaultFitOffset00;
   int FontControl = 0;  // 0 nothing, 1 Enter, 2 the replacement font
-  std::string ReplaceFont = "bigfont.shx";
+  std::string ReplaceFont = kDefaultReplaceFont;
   bool DynStop = false;
 
   // Seconds; 0 or less means the default.

@@ -9,19 +9,19 @@
 #include "platform/context.h"
 #include "plot/ploter.h"
 #include "scalecheck/scale_check.h"
+#include "shell/main_settings.h"
 #include "ui/application.h"
 
 namespace shell {
-
-namespace {
-constexpr const char* kMain = "MainWindow";
-}
 
 TMain::TMain() : ui::Form("TMain") {
   setCaption("Kestrel 2.30");
   setBounds(kDesignLeft, kDesignTop, kDesignWidth, kDesignHeight);
   buildControls();
   buildMenu();
+  // The settings' start values until they are read at the first show. No
+  // link object exists yet to be given the AutoCAD path.
+  for (const MainSetting& s : MainWindowSettings(*this)) s.set(s.defaultValue);
   onShow = [this] { FormShow(); };
   onClose = [this] { FormClose(); };
   onCopyData = [this](std::uintptr_t d, const std::string& b) { return OnHelperAnswer(d, b); };
@@ -94,8 +94,7 @@ void TMain::buildControls() {
   ScaleCheckBitBtn->setCaption("尺度");
   ScaleCheckBitBtn->setBounds(404, 210, 82, 24);
   ScaleCheckBitBtn->onClick = [this] { ScaleCheckBitBtnClick(); };
-  ModeOpenBitBtn = make<ui::Button>(this);
-  ModeOpenBitBtn->setCaption("閉じる");
+  ModeOpenBitBtn = make<ui::Button>(this);  // caption: ShowModePanel
   ModeOpenBitBtn->setBounds(318, 238, 82, 24);
   ModeOpenBitBtn->onClick = [this] { ModeOpenBitBtnClick(); };
   QuitBtn = make<ui::Button>(this);
@@ -113,7 +112,6 @@ void TMain::buildControls() {
   PrintScopeRadioGroup = make<ui::RadioGroup>(ModelGroupBox);
   PrintScopeRadioGroup->setCaption("印刷範囲");
   PrintScopeRadioGroup->setItems({"オブジェクト範囲", "図面範囲", "窓"});
-  PrintScopeRadioGroup->setItemIndex(0);
   PrintScopeRadioGroup->setBounds(6, 18, 124, 82);
   ModelScalePrintCheckBox = make<ui::CheckBox>(ModelGroupBox);
   ModelScalePrintCheckBox->setCaption("尺度計算印刷");
@@ -122,13 +120,11 @@ void TMain::buildControls() {
   ScaleCalcRadioGroup = make<ui::RadioGroup>(ModelGroupBox);
   ScaleCalcRadioGroup->setCaption("印刷尺度計算");
   ScaleCalcRadioGroup->setItems({"図面範囲から計算", "DIMSCALE 倍率"});
-  ScaleCalcRadioGroup->setItemIndex(1);
   ScaleCalcRadioGroup->setBounds(134, 38, 124, 62);
   DimMagLabel = make<ui::Label>(ModelGroupBox);
   DimMagLabel->setCaption("倍率");
   DimMagLabel->setBounds(136, 108, 30, 16);
   DimMagEdit = make<ui::Edit>(ModelGroupBox);
-  DimMagEdit->setText("1");
   DimMagEdit->setBounds(170, 104, 60, 21);
 
   LayoutGroupBox = make<ui::GroupBox>(Panel3);
@@ -150,7 +146,6 @@ void TMain::buildControls() {
   LayoutAdjustLabel->setCaption("微調整");
   LayoutAdjustLabel->setBounds(8, 56, 80, 16);
   LayoutAdjustEdit = make<ui::Edit>(LayoutPrintGroupBox);
-  LayoutAdjustEdit->setText("100");
   LayoutAdjustEdit->setBounds(90, 52, 60, 21);
   LayoutPercentLabel = make<ui::Label>(LayoutPrintGroupBox);
   LayoutPercentLabel->setCaption("%");
@@ -159,21 +154,17 @@ void TMain::buildControls() {
   PrintModeRadioGroup = make<ui::RadioGroup>(Panel3);
   PrintModeRadioGroup->setCaption("印刷モード");
   PrintModeRadioGroup->setItems({"モデル,レイアウト混在", "レイアウトのみすべて"});
-  PrintModeRadioGroup->setItemIndex(1);
   PrintModeRadioGroup->setBounds(4, 138, 162, 66);
   FileSortRadioGroup = make<ui::RadioGroup>(Panel3);
   FileSortRadioGroup->setCaption("ファイル名ソート");
   FileSortRadioGroup->setItems({"昇順", "降順", "選択順"});
-  FileSortRadioGroup->setItemIndex(0);
   FileSortRadioGroup->setBounds(170, 138, 150, 66);
   FileSortRadioGroup->columns = 1;
   FontControlRadioGroup = make<ui::RadioGroup>(Panel3);
   FontControlRadioGroup->setCaption("フォントないとき");
   FontControlRadioGroup->setItems({"何もしない", "なし", "置換"});
-  FontControlRadioGroup->setItemIndex(0);
   FontControlRadioGroup->setBounds(324, 138, 168, 66);
   FontEdit = make<ui::Edit>(Panel3);
-  FontEdit->setText("bigfont.shx");
   FontEdit->setBounds(324, 208, 168, 21);
 
   CollectGroupBox = make<ui::GroupBox>(Panel3);
@@ -183,24 +174,22 @@ void TMain::buildControls() {
     ui::CheckBox** box;
     const char* caption;
     int x, y, w;
-    bool checked;
   };
   Box boxes[] = {
-      {&DwgCheckBox, "DWG選択", 6, 18, 74, true},
-      {&DxfCheckBox, "Dxf選択", 80, 18, 74, true},
-      {&LzhCheckBox, "LZH解凍", 154, 18, 74, true},
-      {&ZipCheckBox, "Zip解凍", 228, 18, 74, false},
-      {&GetChildFolderCheckBox, "子ﾌｫﾙﾀﾞも選択", 6, 39, 104, false},
-      {&ModifySaveCheckBox, "印刷ﾃﾞﾊﾞｲｽを保存", 106, 39, 118, false},
-      {&UnLzhAddFolderCheckBox, "ﾌｫﾙﾀﾞ付解凍", 226, 39, 86, false},
-      {&UnLzhFolderCheckBox, "解凍後ﾌｧｲﾙ保存", 6, 60, 104, false},
-      {&UnLzhFolderFixCheckBox, "解凍ﾌｫﾙﾀﾞ固定", 110, 60, 104, false},
+      {&DwgCheckBox, "DWG選択", 6, 18, 74},
+      {&DxfCheckBox, "Dxf選択", 80, 18, 74},
+      {&LzhCheckBox, "LZH解凍", 154, 18, 74},
+      {&ZipCheckBox, "Zip解凍", 228, 18, 74},
+      {&GetChildFolderCheckBox, "子ﾌｫﾙﾀﾞも選択", 6, 39, 104},
+      {&ModifySaveCheckBox, "印刷ﾃﾞﾊﾞｲｽを保存", 106, 39, 118},
+      {&UnLzhAddFolderCheckBox, "ﾌｫﾙﾀﾞ付解凍", 226, 39, 86},
+      {&UnLzhFolderCheckBox, "解凍後ﾌｧｲﾙ保存", 6, 60, 104},
+      {&UnLzhFolderFixCheckBox, "解凍ﾌｫﾙﾀﾞ固定", 110, 60, 104},
   };
   for (const Box& b : boxes) {
     ui::CheckBox* c = make<ui::CheckBox>(CollectGroupBox);
     c->setCaption(b.caption);
     c->setBounds(b.x, b.y, b.w, 18);
-    c->setChecked(b.checked);
     *b.box = c;
   }
   UnLzhFolderCheckBox->onClick = [this] { UnLzhFolderCheckBoxClick(); };
@@ -240,57 +229,8 @@ void TMain::FormShow() {
 }
 
 void TMain::readSettings() {
-  base::ProfileFile ini(SettingsFilePath);
-  auto flag = [&](const char* key, bool def) { return ini.readInt(kMain, key, def ? 1 : 0) == 1; };
-  const ui::Rect b = bounds();
-  int top = ini.readInt(kMain, "Top", b.top);
-  int left = ini.readInt(kMain, "Left", b.left);
-  int width = ini.readInt(kMain, "Width", b.width);
-  int height = ini.readInt(kMain, "Height", b.height);
-  setBounds(left, top, width, height);
-  AcadExePath = ini.readString(kMain, "AcadExePath", "None");
-  forEachLink([&](acadlink::TfControl& l) { l.SetAcadExePath(AcadExePath); });
-  AcadArg = ini.readString(kMain, "AcadArg", "");
-  forEachLink([&](acadlink::TfControl& l) { l.SetAcadArg(AcadArg); });
-  AcadPrtDvDir = ini.readString(kMain, "AcadPrtDvDir", "None");
-  AcadPrtStlDir = ini.readString(kMain, "AcadPrtStlDir", "None");
-  AcadCommandWait = ini.readInt(kMain, "AcadCommandWait", 100);
-  FileDia = ini.readInt(kMain, "FileDia", 1);
-  CmdDia = ini.readInt(kMain, "CmdDia", 1);
-  Proxynotice = ini.readInt(kMain, "Proxynotice", 1);
-  PrintModeRadioGroup->setItemIndex(ini.readInt(kMain, "PrintMode", 1));
-  PrintScopeRadioGroup->setItemIndex(ini.readInt(kMain, "PrintArea", 0));
-  ScaleCalcRadioGroup->setItemIndex(ini.readInt(kMain, "ScaleCalc", 1));
-  LayoutSizeComboBox->setItemIndex(ini.readInt(kMain, "LayoutSizeIndex", 0));
-  LayoutAdjustEdit->setText(ini.readString(kMain, "LayoutAdjust", "100"));
-  DimMagEdit->setText(ini.readString(kMain, "DimMag", "1"));
-  CurrentBtnSet = ini.readString(kMain, "CurrentBtnSet", "Base");
-  AcadClose = flag("AcadClose", true);
-  ModelScalePrintCheckBox->setChecked(flag("ModelScalePrint", false));
-  LayoutScalePrintCheckBox->setChecked(flag("LayoutScalePrint", false));
-  FileSortRadioGroup->setItemIndex(ini.readInt(kMain, "FileSort", 0));
-  ModifySaveCheckBox->setChecked(flag("ModifySave", false));
-  bool modeVisible = flag("ModeVisible", true);
-  Panel3->setVisible(modeVisible);
-  ModeOpenBitBtn->setCaption(modeVisible ? "閉じる" : "開く");
-  Psltscale = flag("Psltscale", false);
-  StartWait = ini.readInt(kMain, "StartWait", 15);
-  GetChildFolderCheckBox->setChecked(flag("GetChildFolder", false));
-  DwgCheckBox->setChecked(flag("DwgChoose", true));
-  DxfCheckBox->setChecked(flag("DxfChoose", true));
-  ScaleWarning = flag("ScaleWarning", true);
-  FitOffset00 = flag("FITOFFSET00", true);
-  OnlyPc3 = flag("ONLYPC3", true);
-  LzhCheckBox->setChecked(flag("LZH", true));
-  ZipCheckBox->setChecked(flag("ZIP", false));
-  UnLzhFolderCheckBox->setChecked(flag("UNLZHFOLDER", false));
-  UnLzhFolderFixCheckBox->setChecked(flag("UNLZHFOLDERFIX", false));
-  UnLzhAddFolderCheckBox->setChecked(flag("UNLZHADDFOLDER", false));
-  DynStop = flag("DYNSTOP", false);
-  AcadWaitLimit = ini.readInt(kMain, "AcadWaitLimit", 300);
-  FixedExtractFolder = ini.readString(kMain, "FIXARCHIVEOPENDIR", "ﾏｲ ｺﾝﾋﾟｭｰﾀ");
-  FontControlRadioGroup->setItemIndex(ini.readInt(kMain, "FONTCONTROL", 0));
-  FontEdit->setText(ini.readString(kMain, "REPLASEFONT", "bigfont.shx"));
+  const base::ProfileFile ini(SettingsFilePath);
+  for (const MainSetting& s : MainWindowSettings(*this)) s.set(readMainSetting(ini, s));
 }
 
 void TMain::writeSettings() {
@@ -299,59 +239,14 @@ void TMain::writeSettings() {
   // not cost the others; what failed is told once at the end.
   std::vector<std::string> failed;
   bool unwritable = false;
-  auto put = [&](const char* key, const std::string& v) {
+  for (const MainSetting& s : MainWindowSettings(*this)) {
+    const SettingValue v = s.get();
     try {
-      if (!ini.writeString(kMain, key, v)) unwritable = true;
+      if (!writeMainSetting(ini, s, v)) unwritable = true;
     } catch (const base::EncodingError&) {
-      failed.push_back(std::string(key) + "=" + v);
+      failed.push_back(std::string(s.key) + "=" + settingText(s, v));
     }
-  };
-  auto num = [&](const char* key, long long v) { put(key, base::intToStr(v)); };
-  auto flag = [&](const char* key, bool v) { put(key, v ? "1" : "0"); };
-  const ui::Rect b = bounds();
-  num("Top", b.top);
-  num("Left", b.left);
-  num("Width", b.width);
-  num("Height", b.height);
-  put("AcadExePath", AcadExePath == "None" ? std::string() : AcadExePath);
-  put("AcadArg", AcadArg);
-  put("AcadPrtDvDir", AcadPrtDvDir);
-  put("AcadPrtStlDir", AcadPrtStlDir);
-  num("AcadCommandWait", AcadCommandWait);
-  num("FileDia", FileDia);
-  num("CmdDia", CmdDia);
-  num("Proxynotice", Proxynotice);
-  num("PrintMode", PrintModeRadioGroup->itemIndex());
-  num("PrintArea", PrintScopeRadioGroup->itemIndex());
-  num("ScaleCalc", ScaleCalcRadioGroup->itemIndex());
-  num("LayoutSizeIndex", LayoutSizeComboBox->itemIndex());
-  put("LayoutAdjust", LayoutAdjustEdit->text());
-  put("DimMag", DimMagEdit->text());
-  put("CurrentBtnSet", CurrentBtnSet);
-  flag("AcadClose", AcadClose);
-  flag("ModelScalePrint", ModelScalePrintCheckBox->checked());
-  flag("LayoutScalePrint", LayoutScalePrintCheckBox->checked());
-  num("FileSort", FileSortRadioGroup->itemIndex());
-  flag("ModifySave", ModifySaveCheckBox->checked());
-  flag("ModeVisible", Panel3->visible());
-  flag("Psltscale", Psltscale);
-  num("StartWait", StartWait);
-  flag("GetChildFolder", GetChildFolderCheckBox->checked());
-  flag("DwgChoose", DwgCheckBox->checked());
-  flag("DxfChoose", DxfCheckBox->checked());
-  flag("ScaleWarning", ScaleWarning);
-  flag("FITOFFSET00", FitOffset00);
-  flag("ONLYPC3", OnlyPc3);
-  flag("LZH", LzhCheckBox->checked());
-  flag("ZIP", ZipCheckBox->checked());
-  flag("UNLZHFOLDER", UnLzhFolderCheckBox->checked());
-  flag("UNLZHFOLDERFIX", UnLzhFolderFixCheckBox->checked());
-  flag("UNLZHADDFOLDER", UnLzhAddFolderCheckBox->checked());
-  flag("DYNSTOP", DynStop);
-  num("FONTCONTROL", FontControlRadioGroup->itemIndex());
-  put("REPLASEFONT", FontEdit->text());
-  num("AcadWaitLimit", AcadWaitLimit);
-  put("FIXARCHIVEOPENDIR", FixedExtractFolder);
+  }
   if (unwritable) {
     ui::showMessage(this, "設定ファイルに書き込めませんでした。\r\n" + SettingsFilePath);
   } else if (!failed.empty()) {
@@ -455,16 +350,25 @@ bool TMain::OnHelperAnswer(std::uintptr_t, const std::string& bytes) {
 }
 
 void TMain::ToggleModePanel() {
-  ui::Rect b = bounds();
-  if (Panel3->visible()) {
-    setBounds(b.left, b.top, b.width, b.height - kPanelHeight);
-    Panel3->setVisible(false);
-    ModeOpenBitBtn->setCaption("開く");
-  } else {
-    setBounds(b.left, b.top, b.width, b.height + kPanelHeight);
-    Panel3->setVisible(true);
-    ModeOpenBitBtn->setCaption("閉じる");
-  }
+  const ui::Rect b = bounds();
+  const bool on = !Panel3->visible();
+  setBounds(b.left, b.top, b.width, b.height + (on ? kPanelHeight : -kPanelHeight));
+  ShowModePanel(on);
+}
+
+void TMain::ShowModePanel(bool on) {
+  Panel3->setVisible(on);
+  ModeOpenBitBtn->setCaption(on ? "閉じる" : "開く");
+}
+
+void TMain::SetAcadExePath(const std::string& path) {
+  AcadExePath = path;
+  forEachLink([&](acadlink::TfControl& l) { l.SetAcadExePath(path); });
+}
+
+void TMain::SetAcadArg(const std::string& arg) {
+  AcadArg = arg;
+  forEachLink([&](acadlink::TfControl& l) { l.SetAcadArg(arg); });
 }
 
 // ---------------------------------------------------------------- handlers

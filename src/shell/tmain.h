@@ -96,7 +96,7 @@ class TMain : public ui::Form {
   int DwgIconIndex = -1, DxfIconIndex = -1;
   int DrawingCount = 0;
   std::string TempFolder;
-  std::string FixedExtractFolder = "ﾏｲ ｺﾝﾋﾟｭｰﾀ";
+  std::string FixedExtractFolder;  // "FIXARCHIVEOPENDIR"
   std::vector<std::string> TempExtractFolders, KeptExtractFolders;
   bool SettingsDialogOpened = false;
   std::string SettingsFilePath, PaperTablePath;
@@ -108,23 +108,29 @@ class TMain : public ui::Form {
   std::unique_ptr<scalecheck::ScaleSet> ScaleSet;
 
   // ---- settings held in fields
-  std::string AcadExePath = "None";
+  // They start with the defaults of the settings table (main_settings.cpp),
+  // given by the constructor, as the controls' settings do.
+  std::string AcadExePath;
   std::string AcadArg;
-  std::string AcadPrtDvDir = "None";
-  std::string AcadPrtStlDir = "None";
-  int AcadCommandWait = 100;
-  int FileDia = 1, CmdDia = 1, Proxynotice = 1;
-  std::string CurrentBtnSet = "Base";
-  bool AcadClose = true;
-  bool Psltscale = false;
-  int StartWait = 15;
-  bool ScaleWarning = true;
-  bool FitOffset00 = true;
-  bool OnlyPc3 = true;
-  bool DynStop = false;
+  std::string AcadPrtDvDir;
+  std::string AcadPrtStlDir;
+  int AcadCommandWait{};
+  int FileDia{}, CmdDia{}, Proxynotice{};
+  std::string CurrentBtnSet;
+  bool AcadClose{};
+  bool Psltscale{};
+  int StartWait{};
+  bool ScaleWarning{};
+  bool FitOffset00{};
+  bool OnlyPc3{};
+  bool DynStop{};
   // Seconds a plot run waits for AutoCAD's prompt or the PDF/DWF helper
   // before it gives up ("AcadWaitLimit").
-  int AcadWaitLimit = 300;
+  int AcadWaitLimit{};
+  // The AutoCAD path ("None": not chosen) and its arguments, for the window
+  // and every link object.
+  void SetAcadExePath(const std::string& path);
+  void SetAcadArg(const std::string& arg);
 
   // ---- print dispatch (plot_dispatch.cpp)
   // Checks the request, connects button n's record (1 to 4) to AutoCAD and
@@ -152,6 +158,9 @@ class TMain : public ui::Form {
   // The PDF/DWF helper's copy-data answer; true answers the sender.
   bool OnHelperAnswer(std::uintptr_t dwData, const std::string& bytes);
   void ToggleModePanel();
+  // Shows or hides the options panel, with the caption of its button; the
+  // window keeps its size.
+  void ShowModePanel(bool on);
 
   // ---- handlers
   void FormShow();
