@@ -22,6 +22,10 @@ class Ploter;
 class TPlotteingForm;
 }
 
+namespace printerconfig {
+class TPageSizeForm;
+}
+
 namespace shell {
 
 class TGetDirDlg;
@@ -166,6 +170,7 @@ class TMain : public ui::Form {
   ui::Form* AboutBox = nullptr;
   ui::Form* SettingForm = nullptr;
   TGetDirDlg* GetDirDlg = nullptr;
+  printerconfig::TPageSizeForm* PageSizeForm = nullptr;
   plot::TPlotteingForm* PlotteingForm = nullptr;
   acadlink::TGetAutoCADHandleForm* GetAutoCADHandleForm = nullptr;
 
