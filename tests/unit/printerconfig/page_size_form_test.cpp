@@ -49,28 +49,6 @@ void expectBounds(const ui::Rect& r, int left, int top, int width, int height) {
   EXPECT_EQ(r.height, height);
 }
 
-TEST_F(PageSizeFormTest, LooksAsDesigned) {
-  EXPECT_EQ(form.className(), "TPageSizeForm");
-  EXPECT_EQ(form.caption(), "用紙サイズ登録");
-  EXPECT_EQ(form.Label1->caption(), "使用する");
-  EXPECT_EQ(form.Label2->caption(), "用紙ｻｲｽﾞを登録");
-  EXPECT_EQ(form.Label3->caption(), "用紙名=縦ｘ横");
-  EXPECT_EQ(form.Label3->fontColor(), 0x00FF0000u);  // RGB 0,0,255
-  EXPECT_EQ(form.Label1->fontColor(), ui::kDefaultColor);
-  EXPECT_EQ(form.OKBitBtn->caption(), "OK");
-  EXPECT_EQ(form.CloseBitBtn->caption(), "キャンセル");
-  // Enter in the text box starts a new line; Enter elsewhere is OK, Esc is
-  // キャンセル.
-  EXPECT_TRUE(form.OKBitBtn->isDefault());
-  EXPECT_TRUE(form.CloseBitBtn->isCancel);
-  // The text box is on the left of everything else.
-  const ui::Rect& memo = form.Memo1->bounds();
-  for (ui::Control* c : form.children()) {
-    if (c == form.Memo1) continue;
-    EXPECT_GE(c->bounds().left, memo.left + memo.width) << c->caption();
-  }
-}
-
 TEST_F(PageSizeFormTest, ShowsTheNonEmptyLinesAndOkWritesThemRenumbered) {
   env.writeFile("plot.ini", base::utf8ToCp932("[PaperSize]\r\nPAGE=5\r\nPageSize0=A3=420x297\r\nPageSize2=\r\n"
                                               "PageSize3= A1 横=841x594\r\nPageSize4=594x420\r\n"));

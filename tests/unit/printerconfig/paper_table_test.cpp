@@ -59,6 +59,9 @@ TEST(PaperLine, SizeSplitsAtTheFirstLowercaseX) {
 }
 
 TEST_F(PaperTableTest, ReadersKeepTheFileOrderAndSkipEmptyEntries) {
+  EXPECT_TRUE(ReadPaperTable(plotIni).names.empty());  // no file
+  writePlotIni("[PaperSize]\r\nPageSize0=A3=420x297\r\n");
+  EXPECT_TRUE(ReadPaperTable(plotIni).names.empty());  // no count
   writePlotIni(
       "[PaperSize]\r\n"
       "PAGE=7\r\n"
@@ -77,14 +80,6 @@ TEST_F(PaperTableTest, ReadersKeepTheFileOrderAndSkipEmptyEntries) {
   EXPECT_EQ(t.sizes, (std::vector<std::string>{"420x297", "594x420", " 297x210", "1x1", "420x297", "1=2"}));
   EXPECT_EQ(printerconfig::ReadPaperLines(plotIni),
             (std::vector<std::string>{"A3=420x297", "594x420", "A4 横 = 297x210", "Z=1x1", "A3=420x297", "B=1=2"}));
-}
-
-TEST_F(PaperTableTest, NoFileNoSectionOrNoCountIsAnEmptyTable) {
-  EXPECT_TRUE(ReadPaperTable(plotIni).names.empty());
-  writePlotIni("[Other]\r\nPAGE=1\r\nPageSize0=A3=420x297\r\n");
-  EXPECT_TRUE(ReadPaperTable(plotIni).names.empty());
-  writePlotIni("[PaperSize]\r\nPageSize0=A3=420x297\r\n");
-  EXPECT_TRUE(ReadPaperTable(plotIni).sizes.empty());
 }
 
 TEST_F(PaperTableTest, WritingCountsEmptyLinesAndReadersSkipThem) {
