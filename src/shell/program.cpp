@@ -9,11 +9,13 @@ Program::Program() {
   Main = std::make_unique<TMain>();
   AboutBox = std::make_unique<TAboutBox>();
   GetDirDlg = std::make_unique<TGetDirDlg>();
+  PageSizeForm = std::make_unique<printerconfig::TPageSizeForm>(Main->PaperTablePath, Main->SettingsFilePath);
   PlotteingForm = std::make_unique<plot::TPlotteingForm>(Main->SettingsFilePath);
   GetAutoCADHandleForm = std::make_unique<acadlink::TGetAutoCADHandleForm>();
   ScaleCheckProgressForm = std::make_unique<scalecheck::TScaleCheckProgressForm>();
   Main->AboutBox = AboutBox.get();
   Main->GetDirDlg = GetDirDlg.get();
+  Main->PageSizeForm = PageSizeForm.get();
   Main->PlotteingForm = PlotteingForm.get();
   Main->GetAutoCADHandleForm = GetAutoCADHandleForm.get();
   Main->ScaleCheckProgressForm = ScaleCheckProgressForm.get();

@@ -8,6 +8,7 @@
 #include "drawings/drawing_list.h"
 #include "platform/context.h"
 #include "plot/ploter.h"
+#include "printerconfig/paper_table.h"
 #include "scalecheck/scale_check.h"
 #include "shell/main_settings.h"
 #include "ui/application.h"
@@ -280,19 +281,9 @@ void TMain::LoadLayoutSizes() {
   const std::string remembered = LayoutSizeComboBox->text();
   LayoutBaseSizes.clear();
   LayoutSizeComboBox->clear();
-  base::ProfileFile ini(PaperTablePath);
-  const int pages = ini.readInt("PaperSize", "PAGE", 0);
-  std::vector<std::string> names;
-  for (int n = 0; n < pages; ++n) {
-    const std::string entry = ini.readString("PaperSize", "PageSize" + base::intToStr(n), "");
-    if (entry.empty()) continue;
-    const auto eq = entry.find('=');
-    const std::string name = eq == std::string::npos ? entry : entry.substr(0, eq);
-    const std::string size = eq == std::string::npos ? std::string() : entry.substr(eq + 1);
-    LayoutBaseSizes.push_back(size);
-    names.push_back(name);
-  }
-  LayoutSizeComboBox->setItems(names);
+  printerconfig::PaperTable table = printerconfig::ReadPaperTable(PaperTablePath);
+  LayoutBaseSizes = std::move(table.sizes);
+  LayoutSizeComboBox->setItems(std::move(table.names));
   int found = -1;
   for (int i = 0; i < LayoutSizeComboBox->count(); ++i)
     if (LayoutSizeComboBox->items()[i] == remembered) {

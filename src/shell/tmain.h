@@ -27,6 +27,10 @@ namespace scalecheck {
 class TScaleCheckProgressForm;
 }
 
+namespace printerconfig {
+class TPageSizeForm;
+}
+
 namespace shell {
 
 class TGetDirDlg;
@@ -187,6 +191,7 @@ class TMain : public ui::Form {
   ui::Form* AboutBox = nullptr;
   ui::Form* SettingForm = nullptr;
   TGetDirDlg* GetDirDlg = nullptr;
+  printerconfig::TPageSizeForm* PageSizeForm = nullptr;
   plot::TPlotteingForm* PlotteingForm = nullptr;
   scalecheck::TScaleCheckProgressForm* ScaleCheckProgressForm = nullptr;
   acadlink::TGetAutoCADHandleForm* GetAutoCADHandleForm = nullptr;

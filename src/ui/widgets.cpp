@@ -79,6 +79,14 @@ MenuItem* findIn(const std::vector<std::unique_ptr<MenuItem>>& items, const std:
 
 MenuItem* Menu::find(const std::string& caption) { return findIn(items, caption); }
 
+// ---------------------------------------------------------------- Label
+
+void Label::setFontColor(Color c) {
+  if (fontColor_ == c) return;
+  fontColor_ = c;
+  notify(Prop::Font);
+}
+
 // ---------------------------------------------------------------- Button, CheckBox
 
 void Button::setDefault(bool d) {

@@ -119,10 +119,20 @@ class Menu {
 
 // ---------------------------------------------------------------- controls
 
+// Colours are 0x00BBGGRR as the user's system writes them.
+using Color = std::uint32_t;
+inline constexpr Color kDefaultColor = 0xFFFFFFFFu;
+
 class Label : public Control {
  public:
   using Control::Control;
   const char* kind() const override { return "Label"; }
+  // The text colour; kDefaultColor is the system's.
+  Color fontColor() const { return fontColor_; }
+  void setFontColor(Color c);
+
+ private:
+  Color fontColor_ = kDefaultColor;
 };
 
 // Modal results, with the values the user's system uses.
@@ -340,10 +350,6 @@ class TreeView : public Control {
   TreeNode* selected_ = nullptr;
   int updateDepth_ = 0;
 };
-
-// Colours are 0x00BBGGRR as the user's system writes them.
-using Color = std::uint32_t;
-inline constexpr Color kDefaultColor = 0xFFFFFFFFu;
 
 class StringGrid : public Control {
  public:

@@ -321,6 +321,7 @@ class Gallery : public Form {
     auto* hint = make<Label>(this);
     hint->setCaption("Enter: OK / Esc: キャンセル / 右クリック: メニュー");
     hint->setBounds(560, 250, 330, 16);
+    hint->setFontColor(0x00FF0000);  // blue
 
     Status = make<Label>(this, "Status");
     Status->setCaption("イベント: (まだありません) UI フォント: " + fontFace);

@@ -593,6 +593,10 @@ bool FormPeer::childMessage(UINT msg, WPARAM w, LPARAM l, LRESULT& result) {
       }
       return false;
     }
+    case WM_CTLCOLORSTATIC: {
+      WinPeer* p = WinPeer::of(reinterpret_cast<HWND>(l));
+      return p && p->ctlColor(reinterpret_cast<HDC>(w), result);
+    }
     default:
       return false;
   }
@@ -623,6 +627,7 @@ LRESULT FormPeer::handle(UINT msg, WPARAM w, LPARAM l) {
     case WM_COMMAND:
     case WM_NOTIFY:
     case WM_DRAWITEM:
+    case WM_CTLCOLORSTATIC:
       if (childMessage(msg, w, l, result)) return result;
       break;
 

@@ -23,15 +23,27 @@ class NoCaptionPeer : public WinPeer {
 
 class LabelPeer : public WinPeer {
  public:
-  using WinPeer::WinPeer;
+  LabelPeer(Backend32& app, Label& l) : WinPeer(app, l), label_(l) {}
   void create(HWND parent) override {
     // "&" marks the mnemonic, as in the designed captions ("図面名(&N):").
     createChild(L"STATIC", SS_LEFT, 0, parent, wide(control_.caption()));
     applyCommon();
   }
   void sync(Prop p) override {
+    if (p == Prop::Font) {
+      if (hwnd_) InvalidateRect(hwnd_, nullptr, TRUE);
+      return;
+    }
     WinPeer::sync(p);
     if (p == Prop::Caption) WinPeer::sync(Prop::Bounds);
+  }
+  bool ctlColor(HDC dc, LRESULT& result) override {
+    // A disabled label keeps the system's grey.
+    if (label_.fontColor() == kDefaultColor || !IsWindowEnabled(hwnd_)) return false;
+    SetTextColor(dc, label_.fontColor());
+    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+    result = reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+    return true;
   }
 
  protected:
@@ -47,6 +59,9 @@ class LabelPeer : public WinPeer {
     r.height = std::max<int>(r.height, s.cy);
     return r;
   }
+
+ private:
+  Label& label_;
 };
 
 // ---------------------------------------------------------------- Button, CheckBox

@@ -68,6 +68,9 @@ class WinPeer : public Peer {
   virtual bool command(int code, HWND from) { return false; }
   virtual bool notifyMsg(NMHDR* header, LRESULT& result) { return false; }
   virtual bool drawItem(DRAWITEMSTRUCT* item) { return false; }
+  // WM_CTLCOLORSTATIC: true with the background brush in `result` when the
+  // control chose its own colours in `dc`.
+  virtual bool ctlColor(HDC dc, LRESULT& result) { return false; }
 
   // A focus move by arrow keys between the windows of one control.
   virtual void keyFocus(HWND target) {}

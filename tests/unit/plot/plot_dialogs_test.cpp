@@ -6,6 +6,7 @@
 #include "base/profile.h"
 #include "plot/plotteing_form.h"
 #include "plot/scale_dialogs.h"
+#include "printerconfig/page_size_form.h"
 #include "shell/program.h"
 #include "support/sim_env.h"
 
@@ -112,6 +113,12 @@ TEST_F(PlotDialogsTest, TheProgressWindowIsCreatedAfterTheFolderDialog) {
   EXPECT_LT(at("TGetDirDlg"), at("TPlotteingForm"));
   EXPECT_LT(at("TPlotteingForm"), at("TGetAutoCADHandleForm"));
   EXPECT_EQ(program.PlotteingForm->SettingsPath, program.Main->SettingsFilePath);
+  // The paper size table's dialog comes between the two.
+  EXPECT_LT(at("TGetDirDlg"), at("TPageSizeForm"));
+  EXPECT_LT(at("TPageSizeForm"), at("TPlotteingForm"));
+  EXPECT_EQ(program.Main->PageSizeForm, program.PageSizeForm.get());
+  EXPECT_EQ(program.PageSizeForm->PlotIniPath, program.Main->PaperTablePath);
+  EXPECT_EQ(program.PageSizeForm->SettingsPath, program.Main->SettingsFilePath);
 }
 
 }  // namespace
