@@ -40,9 +40,9 @@ ReplayResult ReplayMacro(TfControl& link, const std::vector<std::string>& lines,
   return {};
 }
 
-AcadMacro::AcadMacro(std::string settingsFilePath, std::string sectionName)
+AcadMacro::AcadMacro(std::string settingsFilePath, std::string sectionName, std::vector<std::string> firstStart)
     : MacroFile(std::move(settingsFilePath)), MacroSection(std::move(sectionName)) {
-  load();
+  load(std::move(firstStart));
 }
 
 AcadMacro::~AcadMacro() {
@@ -53,8 +53,13 @@ AcadMacro::~AcadMacro() {
   }
 }
 
-void AcadMacro::load() {
+void AcadMacro::load(std::vector<std::string> firstStart) {
   base::ProfileFile ini(MacroFile);
+  // No count at all: the macro was never stored.
+  if (ini.readString(MacroSection, kLinesKey, "-") == "-" && ini.readString(MacroSection, kLinesKey, "+") == "+") {
+    MacroLines = std::move(firstStart);
+    return;
+  }
   const int count = ini.readInt(MacroSection, kLinesKey, 0);
   for (int i = 0; i < count; ++i) {
     std::string line = ini.readString(MacroSection, lineKey(static_cast<size_t>(i)), "");

@@ -50,7 +50,9 @@ ReplayResult ReplayMacro(TfControl& link, const std::vector<std::string>& lines,
 // destruction.
 class AcadMacro : public TfControl {
  public:
-  AcadMacro(std::string settingsFilePath, std::string sectionName);
+  // firstStart: the macro of a section that has never been stored (no
+  // "MACRO_LINES" in the file); a stored empty macro stays empty.
+  AcadMacro(std::string settingsFilePath, std::string sectionName, std::vector<std::string> firstStart = {});
   ~AcadMacro() override;
   AcadMacro(const AcadMacro&) = delete;
   AcadMacro& operator=(const AcadMacro&) = delete;
@@ -73,7 +75,7 @@ class AcadMacro : public TfControl {
   }
 
  private:
-  void load();
+  void load(std::vector<std::string> firstStart);
   void save();
 };
 

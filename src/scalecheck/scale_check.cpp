@@ -115,7 +115,8 @@ bool FillScales(ScaleStruct& s, double limitsDiagonal) {
 // ---------------------------------------------------------------- ScaleCheck
 
 ScaleCheck::ScaleCheck(std::string settingsFilePath)
-    : acadlink::AcadMacro(settingsFilePath, "ScaleCheckFleld"), SettingsPath(std::move(settingsFilePath)) {
+    : acadlink::AcadMacro(settingsFilePath, "ScaleCheckFleld", {"#SCALECHECK"}),
+      SettingsPath(std::move(settingsFilePath)) {
   TempDrawingPath = platform::programFolder() + "tmp.dwg";
   PaperTablePath = platform::programFolder() + "plot.ini";
 }
@@ -261,7 +262,10 @@ void ScaleCheck::RunScaleCheck(const std::vector<std::string>& drawings, int com
 
 // ---------------------------------------------------------------- ScaleSet
 
-ScaleSet::ScaleSet(std::string settingsFilePath) : acadlink::AcadMacro(std::move(settingsFilePath), "ScaleSet") {}
+// The limits command asks for the two corners; the save keeps the drawing's
+// name.
+ScaleSet::ScaleSet(std::string settingsFilePath)
+    : acadlink::AcadMacro(std::move(settingsFilePath), "ScaleSet", {"limits", "#PUTLIMMIN", "#PUTLIMMAX", "save"}) {}
 
 bool ScaleSet::RunScaleSet(const std::string& fileName, int commandWait, double minX, double minY, double maxX,
                            double maxY, bool acadClose, int fileDia, int cmdDia, int proxyNotice) {

@@ -42,6 +42,15 @@ TEST_F(MacroStoreTest, LoadDropsEmptyAndMissingLinesAndSaveKeepsHigherOldKeys) {
   EXPECT_EQ(AcadMacro(ini, "ScaleSet").MacroLines, Lines{"zoom"});
 }
 
+TEST_F(MacroStoreTest, FirstStartLinesOnlyForASectionNeverStored) {
+  env.writeFile("kestrel20.ini", "[ScaleSet]\r\nMACRO_LINES=0\r\n[PageSize]\r\nMACRO0=orphan\r\n");
+  EXPECT_TRUE(AcadMacro(ini, "ScaleSet", {"limits"}).MacroLines.empty());  // emptied by the user
+  EXPECT_EQ(AcadMacro(ini, "PageSize", {"-plot"}).MacroLines, Lines{"-plot"});
+  // Once written back, the lines are the stored ones.
+  EXPECT_EQ(key("PageSize", "MACRO_LINES"), "1");
+  EXPECT_EQ(AcadMacro(ini, "PageSize", {"other"}).MacroLines, Lines{"-plot"});
+}
+
 struct ReplayTest : MacroStoreTest {
   FakeAcad acad{env.desktop, Release::R2004};
   AcadMacro macro{ini, "ScaleCheckFleld"};
