@@ -147,6 +147,7 @@ class Session {
   void runCommand(const std::string& typed);
 
   // Commands.
+  static bool knownVariable(const std::string& upperName);
   void variableCommand(const std::string& name);
   void fileOpen();
   void openAnswer(const std::string& answer);
