@@ -162,6 +162,8 @@ class Session {
   void layoutList(const std::string& pattern);
   void setLayout(const std::string& name);
   void limits();
+  void limitsLowerLeft();
+  void limitsUpperRight(Point2 lowerLeft);
   void zoom();
 
   // "-plot": one job carried through the questions; ESC drops it.

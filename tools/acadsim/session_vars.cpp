@@ -100,31 +100,45 @@ void Session::limits() {
     return;
   }
   say(w("ﾓﾃﾞﾙ空間の図面範囲をﾘｾｯﾄ:", "モデル空間の図面範囲をリセット:"));
+  limitsLowerLeft();
+}
+
+void Session::limitsLowerLeft() {
   ask(std::string(w("左下ｺｰﾅｰを指定 または [ｵﾝ(ON)/ｵﾌ(OFF)] <", "左下コーナーを指定 または [オン(ON)/オフ(OFF)] <")) +
           formatPoint(drawing_.limMin) + ">: ",
       true, [this](const std::string& a) {
-        const std::string t = base::asciiUpper(base::trim(a));
-        if (t == "ON" || t == "OFF") return;
+        const std::string k = typed::keyword(a);
+        // The limits check has no variable here: the keywords only end the command.
+        if (k == "ON" || k == "OFF") return;
+        if (k.empty()) return limitsUpperRight(drawing_.limMin);
+        if (auto p = parsePoint(k)) return limitsUpperRight(*p);
+        say(w("2D 点またはｵﾌﾟｼｮﾝ ｷｰﾜｰﾄﾞが必要です。", "2D 点またはオプション キーワードが必要です。"));
+        limitsLowerLeft();
+      });
+}
+
+void Session::limitsUpperRight(Point2 lowerLeft) {
+  ask(std::string(w("右上ｺｰﾅｰを指定 <", "右上コーナーを指定 <")) + formatPoint(drawing_.limMax) + ">: ", true,
+      [this, lowerLeft](const std::string& b) {
+        const std::string t = base::trim(b);
+        Point2 upperRight = drawing_.limMax;
         if (!t.empty()) {
           auto p = parsePoint(t);
           if (!p) {
             say("2D 点が必要です。");
-            return limits();
+            return limitsUpperRight(lowerLeft);
           }
-          if (!(*p == drawing_.limMin)) modified_ = true;
-          drawing_.limMin = *p;
+          upperRight = *p;
         }
-        ask(std::string(w("右上ｺｰﾅｰを指定 <", "右上コーナーを指定 <")) + formatPoint(drawing_.limMax) + ">: ", true,
-            [this](const std::string& b) {
-              const std::string u = base::trim(b);
-              if (u.empty()) return;
-              if (auto p = parsePoint(u)) {
-                if (!(*p == drawing_.limMax)) modified_ = true;
-                drawing_.limMax = *p;
-              } else {
-                say("2D 点が必要です。");
-              }
-            });
+        // Both corners change together at the end, so ESC on the second
+        // question leaves the first as it was.
+        if (upperRight.x <= lowerLeft.x || upperRight.y <= lowerLeft.y) {
+          say("** 図面範囲が無効です **");
+          return;
+        }
+        if (lowerLeft != drawing_.limMin || upperRight != drawing_.limMax) modified_ = true;
+        drawing_.limMin = lowerLeft;
+        drawing_.limMax = upperRight;
       });
 }
 
