@@ -46,8 +46,9 @@ void Session::start(const std::string& drawingPath) {
   say(w("AutoCAD ﾒﾆｭｰ ﾕｰﾃｨﾘﾃｨ をﾛｰﾄﾞしました。", "AutoCAD メニュー ユーティリティ をロードしました。"));
   if (drawingPath.empty()) return;
   const std::string path = resolve(unquote(drawingPath));
-  if (auto d = load(path)) {
-    opened(path, std::move(*d));
+  std::string text;
+  if (auto d = load(path, text)) {
+    opened(path, std::move(*d), std::move(text));
   } else {
     say(std::string(w("図面ﾌｧｲﾙ ", "図面ファイル ")) + path + " を開けません。");
   }

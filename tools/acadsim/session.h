@@ -154,7 +154,9 @@ class Session {
   void askMissing(std::vector<std::pair<int, std::string>> missing, size_t i);
   void saveAs();
   void saveAsName(const std::string& format);
+  void askFileName(const std::string& def, const std::string& ext, const std::string& format);
   void save();
+  std::string fileText() const;
   bool writeDrawing(const std::string& path, const std::string& format);
   void quit();
   void end();  // the stand-in ends: journalled as "quit"
@@ -198,9 +200,9 @@ class Session {
   bool exists(const std::string& path) const;
   bool readFile(const std::string& path, std::string& bytes) const;
   bool fontExists(const std::string& name) const;
-  std::optional<Drawing> load(const std::string& path) const;
+  std::optional<Drawing> load(const std::string& path, std::string& text) const;
   std::string drawingFile() const;  // the drawing's path, or where an unnamed one is saved
-  void opened(const std::string& path, Drawing d);
+  void opened(const std::string& path, Drawing d, std::string text);
 
   std::string formatPoint(const Point2& p) const;
   std::string defaultLayoutName() const;
@@ -211,6 +213,7 @@ class Session {
   State state_ = State::Running;
   Drawing drawing_;
   std::string path_;
+  std::string text_;  // the DXF text the drawing was read from or last saved as; empty: a new drawing
   bool modified_ = false;
   std::map<std::string, PageSetup> plotCurrent_;  // by upper-case layout name: last plot's answers
   std::map<std::string, int> settings_;  // FILEDIA and the others kept by the program, not the drawing

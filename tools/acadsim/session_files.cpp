@@ -24,6 +24,8 @@ std::string extension(const std::string& path) {
   return dot == std::string::npos ? std::string() : name.substr(dot);
 }
 
+std::string withoutExtension(const std::string& path) { return path.substr(0, path.size() - extension(path).size()); }
+
 bool isAbsolute(const std::string& p) {
   if (p.empty()) return false;
   if (base::isAnySep(p[0])) return true;
@@ -72,19 +74,19 @@ bool Session::fontExists(const std::string& raw) const {
   return false;
 }
 
-std::optional<Drawing> Session::load(const std::string& path) const {
-  std::string bytes;
-  if (!exists(path) || !readFile(path, bytes)) return std::nullopt;
-  return parseDxf(bytes);
+std::optional<Drawing> Session::load(const std::string& path, std::string& text) const {
+  if (!exists(path) || !readFile(path, text)) return std::nullopt;
+  return parseDxf(text);
 }
 
 std::string Session::drawingName() const { return path_.empty() ? std::string("Drawing1.dwg") : fileNameAnySep(path_); }
 
 std::string Session::drawingFile() const { return path_.empty() ? resolve(drawingName()) : path_; }
 
-void Session::opened(const std::string& path, Drawing d) {
+void Session::opened(const std::string& path, Drawing d, std::string text) {
   drawing_ = std::move(d);
   path_ = path;
+  text_ = std::move(text);
   modified_ = false;
   plotCurrent_.clear();
   say(std::string(w("再生成中 - ", "再生成中 - ")) +
@@ -116,12 +118,13 @@ void Session::openAnswer(const std::string& answer) {
   if (name.empty()) name = path_.empty() ? drawingName() : path_;
   std::string path = resolve(name);
   if (!exists(path) && extension(path).empty()) path += ".dwg";
-  auto d = load(path);
+  std::string text;
+  auto d = load(path, text);
   if (!d) {
     say(std::string(w("図面ﾌｧｲﾙ ", "図面ファイル ")) + name + " を開けません。");
     return fileOpen();  // asks again, as AutoCAD does
   }
-  opened(path, std::move(*d));
+  opened(path, std::move(*d), std::move(text));
 
   // What the drawing needs and this machine lacks, asked in table order.
   // kind 0: a shape file; kind 1: a text style's font.
@@ -196,8 +199,10 @@ void Session::saveAs() {
 
 void Session::saveAsName(const std::string& format) {
   const std::string ext = format == "DXF" ? ".dxf" : format == "DWT" ? ".dwt" : format == "DWS" ? ".dws" : ".dwg";
-  const std::string current = drawingFile();
-  const std::string def = current.substr(0, current.size() - extension(current).size()) + ext;
+  askFileName(withoutExtension(drawingFile()) + ext, ext, format);
+}
+
+void Session::askFileName(const std::string& def, const std::string& ext, const std::string& format) {
   ask("図面のファイル名を入力 <" + def + ">: ", false, [this, format, ext, def](const std::string& a) {
     std::string name = unquote(a);
     std::string path = name.empty() ? def : resolve(name);
@@ -215,6 +220,10 @@ void Session::saveAsName(const std::string& format) {
 
 void Session::save() {
   if (!path_.empty()) {
+    // A drawing read from DXF is saved as a drawing: the name offered is
+    // the .dwg beside it, and the DXF stays as it was.
+    if (base::equalsNoCase(extension(path_), ".dxf"))
+      return askFileName(withoutExtension(path_) + ".dwg", ".dwg", defaultFormat());
     writeDrawing(path_, defaultFormat());
     return;
   }
@@ -226,12 +235,34 @@ void Session::save() {
   });
 }
 
+// The text the drawing came from with its header variables brought up to
+// date, so that what the stand-in does not model (other variables, tables,
+// blocks) stays byte for byte. A new drawing, or one whose layouts or page
+// setups changed, which the header cannot carry, is written whole.
+std::string Session::fileText() const {
+  if (text_.empty()) return writeDxf(drawing_);
+  const auto was = parseDxf(text_);
+  if (!was || was->layouts != drawing_.layouts || was->currentLayout != drawing_.currentLayout ||
+      was->modelSetup != drawing_.modelSetup)
+    return writeDxf(drawing_);
+  std::vector<HeaderVariable> changed;
+  const auto before = headerVariables(*was);
+  const auto now = headerVariables(drawing_);
+  for (size_t i = 0; i < now.size(); ++i)
+    if (before[i].groups != now[i].groups) changed.push_back(now[i]);
+  if (changed.empty()) return text_;
+  auto text = setHeaderVariables(text_, changed);
+  return text ? *text : writeDxf(drawing_);
+}
+
 bool Session::writeDrawing(const std::string& path, const std::string& format) {
-  if (!options_.files.write(path, writeDxf(drawing_))) {
+  std::string text = fileText();
+  if (!options_.files.write(path, text)) {
     say(std::string(w("ﾌｧｲﾙ ", "ファイル ")) + path + " に書き込めません。");
     return false;
   }
   path_ = path;
+  text_ = std::move(text);
   modified_ = false;
   if (journal_) {
     JournalEntry e;

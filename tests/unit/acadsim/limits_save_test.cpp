@@ -1,4 +1,5 @@
-// The limits command: its questions, defaults and answers.
+// The limits command, and save writing the drawing's new limits back into
+// the text it came from.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -21,6 +22,12 @@ std::string sourceFile(const std::string& relative) {
   std::string bytes;
   EXPECT_TRUE(base::readFileBytes((kRoot / relative).string(), bytes)) << relative;
   return bytes;
+}
+
+std::string replaced(std::string text, const std::string& from, const std::string& to) {
+  const auto at = text.find(from);
+  EXPECT_NE(at, std::string::npos) << from;
+  return at == std::string::npos ? text : text.replace(at, from.size(), to);
 }
 
 struct LimitsTest : ::testing::Test {
@@ -101,6 +108,73 @@ TEST_F(LimitsTest, EnterOnOffGarbageAndEscape) {
   type("limits\n\n100,50\n");  // Enter keeps the first corner only
   EXPECT_EQ(s->variable("LIMMIN"), "0.0000,0.0000");
   EXPECT_EQ(s->variable("LIMMAX"), "100.0000,50.0000");
+}
+
+TEST_F(LimitsTest, SaveOfADwgRewritesOnlyWhatChangedInPlace) {
+  const std::string path = open("a.dwg");
+  type("limits\n\n42000,29700\nDIMSCALE\n50\nsave\n");
+  EXPECT_EQ(prompt(), "コマンド: ");
+  EXPECT_EQ(dir.read("a.dwg"), replaced(replaced(original, "$LIMMAX\r\n  10\r\n12.0\r\n  20\r\n9.0\r\n",
+                                                 "$LIMMAX\r\n  10\r\n42000\r\n  20\r\n29700\r\n"),
+                                        "$DIMSCALE\r\n  40\r\n1.0\r\n", "$DIMSCALE\r\n  40\r\n50\r\n"));
+  EXPECT_EQ(journal.entries().back().event, "save");
+  EXPECT_EQ(journal.entries().back().drawing, path);
+  EXPECT_FALSE(s->modified());
+
+  // A new layout is no header variable: the drawing is written whole.
+  type("-layout\nN\nSheet\nsave\n");
+  auto d = acadsim::parseDxf(dir.read("a.dwg"));
+  ASSERT_TRUE(d);
+  EXPECT_TRUE(d->findLayout("Sheet"));
+  EXPECT_EQ(d->limMax, (acadsim::Point2{42000, 29700}));
+}
+
+TEST_F(LimitsTest, SaveOfADxfGoesToTheDwgBesideItAfterItsQuestion) {
+  const std::string dxf = open("s.dxf");
+  const std::string dwg = dir.path("s.dwg");
+  type("limits\n1,1\n\nsave\n");
+  EXPECT_EQ(prompt(), "図面のファイル名を入力 <" + dwg + ">: ");
+  type("\n");
+  EXPECT_EQ(prompt(), "コマンド: ");
+  EXPECT_EQ(dir.read("s.dxf"), original);
+  EXPECT_EQ(acadsim::parseDxf(dir.read("s.dwg"))->limMin, (acadsim::Point2{1, 1}));
+  EXPECT_EQ(journal.entries().back().drawing, dwg);
+  EXPECT_EQ(s->drawingPath(), dwg);
+  type("limits\n2,2\n\nsave\n");  // now a drawing: saved in place
+  EXPECT_EQ(prompt(), "コマンド: ");
+  EXPECT_EQ(acadsim::parseDxf(dir.read("s.dwg"))->limMin, (acadsim::Point2{2, 2}));
+
+  // A .dwg already there is replaced only when the user agrees.
+  open("s.dxf", 2000);
+  type("save\n\n");
+  EXPECT_EQ(prompt(), "上書きしますか? <N> ");
+  type("\n");
+  EXPECT_EQ(acadsim::parseDxf(dir.read("s.dwg"))->limMin, (acadsim::Point2{2, 2}));
+  EXPECT_EQ(s->drawingPath(), dxf);
+}
+
+// ------------------------------------------------------------ header rewrite
+
+TEST(DxfHeaderTest, AddsWhatTheHeaderLacksInTheTextsOwnLineShape) {
+  const std::vector<acadsim::HeaderVariable> limits = {{"$LIMMIN", {{10, "1"}, {20, "2"}}},
+                                                       {"$LIMMAX", {{10, "30"}, {20, "40"}}}};
+  // "\n" line ends, codes without blanks, $LIMMIN written in lower case.
+  const std::string lf = "0\nSECTION\n2\nHEADER\n9\n$limmin\n10\n0.0\n20\n0.0\n9\n$ACADVER\n1\nAC1015\n0\nENDSEC\n0\nEOF\n";
+  EXPECT_EQ(acadsim::setHeaderVariables(lf, limits),
+            "0\nSECTION\n2\nHEADER\n9\n$limmin\n10\n1\n20\n2\n9\n$ACADVER\n1\nAC1015\n9\n$LIMMAX\n10\n30\n20\n40\n"
+            "0\nENDSEC\n0\nEOF\n");
+
+  const std::string noHeader = "  0\r\nSECTION\r\n  2\r\nENTITIES\r\n  0\r\nENDSEC\r\n  0\r\nEOF\r\n";
+  auto withHeader = acadsim::setHeaderVariables(noHeader, limits);
+  ASSERT_TRUE(withHeader);
+  EXPECT_TRUE(base::endsWith(*withHeader, noHeader));
+  auto d = acadsim::parseDxf(*withHeader);
+  ASSERT_TRUE(d);
+  EXPECT_EQ(d->limMin, (acadsim::Point2{1, 2}));
+  EXPECT_EQ(d->limMax, (acadsim::Point2{30, 40}));
+
+  EXPECT_FALSE(acadsim::setHeaderVariables("not a drawing", limits));
+  EXPECT_FALSE(acadsim::setHeaderVariables("0\nSECTION\n2\nHEADER\n9\n$LIMMIN\n10\n0\n", limits));
 }
 
 }  // namespace
