@@ -1,9 +1,10 @@
 // The limits command, and save writing the drawing's new limits back into
-// the text it came from.
+// the text it came from; the shipped limits macro replayed on a sample.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
+#include "acadlink/acad_macro.h"
 #include "acadsim/dxf.h"
 #include "acadsim/session.h"
 #include "acadsim_support.h"
@@ -151,6 +152,30 @@ TEST_F(LimitsTest, SaveOfADxfGoesToTheDwgBesideItAfterItsQuestion) {
   type("\n");
   EXPECT_EQ(acadsim::parseDxf(dir.read("s.dwg"))->limMin, (acadsim::Point2{2, 2}));
   EXPECT_EQ(s->drawingPath(), dxf);
+}
+
+TEST_F(LimitsTest, TheShippedLimitsMacroSetsLimitsThatADxfSampleReopensWith) {
+  // Read as the program reads it, from a copy: the macro object writes its file back.
+  const std::string ini = dir.write("macros.ini", sourceFile("data/default_macros.ini"));
+  EXPECT_EQ(acadlink::AcadMacro(ini, "ScaleCheckFleld").MacroLines, std::vector<std::string>{"#SCALECHECK"});
+  const std::vector<std::string> lines = acadlink::AcadMacro(ini, "ScaleSet").MacroLines;
+  ASSERT_EQ(lines, (std::vector<std::string>{"limits", "#PUTLIMMIN", "#PUTLIMMAX", "save"}));
+
+  const std::string dxf = open("sample.dxf");
+  for (const std::string& line : lines) {
+    if (line == "#PUTLIMMIN") type("0,0\n");
+    else if (line == "#PUTLIMMAX") type("42000,29700\n");
+    else type(line + "\n");
+    for (int i = 0; i < 5 && base::contains(prompt(), ".dwg"); ++i) type("\n");
+    EXPECT_FALSE(base::contains(prompt(), ".dwg")) << line;
+  }
+  EXPECT_EQ(prompt(), "コマンド: ");
+  EXPECT_EQ(dir.read("sample.dxf"), original);
+
+  open("other.dwg");
+  type("fileopen\n" + dir.path("sample.dwg") + "\n");
+  EXPECT_EQ(getVariable("LIMMIN"), "0.0000,0.0000");
+  EXPECT_EQ(getVariable("LIMMAX"), "42000.0000,29700.0000");
 }
 
 // ------------------------------------------------------------ header rewrite
