@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <map>
+#include <tuple>
 
 #include "base/codec.h"
 #include "base/numbers.h"
@@ -257,18 +259,10 @@ std::string writeDxf(const Drawing& d) {
   g(1, "AC1018");
   g(9, "$DWGCODEPAGE");
   g(3, "ANSI_932");
-  g(9, "$LIMMIN");
-  g(10, n(d.limMin.x));
-  g(20, n(d.limMin.y));
-  g(9, "$LIMMAX");
-  g(10, n(d.limMax.x));
-  g(20, n(d.limMax.y));
-  g(9, "$DIMSCALE");
-  g(40, n(d.dimScale));
-  g(9, "$TILEMODE");
-  g(70, d.tileMode ? "1" : "0");
-  g(9, "$PSLTSCALE");
-  g(70, std::to_string(d.psltScale));
+  for (const HeaderVariable& v : headerVariables(d)) {
+    g(9, v.name);
+    for (auto& [code, value] : v.groups) g(code, value);
+  }
   g(0, "ENDSEC");
 
   // Block records: model space, then one paper space per layout; the
@@ -342,6 +336,132 @@ std::string writeDxf(const Drawing& d) {
   g(0, "EOF");
 
   if (auto cp = base::tryUtf8ToCp932(out)) return *cp;
+  return out;
+}
+
+std::vector<HeaderVariable> headerVariables(const Drawing& d) {
+  auto n = [](double v) { return base::fmt(v); };
+  return {
+      {"$LIMMIN", {{10, n(d.limMin.x)}, {20, n(d.limMin.y)}}},
+      {"$LIMMAX", {{10, n(d.limMax.x)}, {20, n(d.limMax.y)}}},
+      {"$DIMSCALE", {{40, n(d.dimScale)}}},
+      {"$TILEMODE", {{70, d.tileMode ? "1" : "0"}}},
+      {"$PSLTSCALE", {{70, std::to_string(d.psltScale)}}},
+  };
+}
+
+std::optional<std::string> setHeaderVariables(std::string_view text, const std::vector<HeaderVariable>& vars) {
+  // Lines with where they start and end, and the group codes among them
+  // found as readPairs finds them.
+  struct Line {
+    size_t start, end, next;
+  };
+  std::vector<Line> lines;
+  for (size_t start = 0, i = 0; i <= text.size(); ++i) {
+    if (i == text.size() || text[i] == '\n' || text[i] == '\r') {
+      size_t next = i + 1;
+      if (i + 1 < text.size() && text[i] == '\r' && text[i + 1] == '\n') ++next;
+      lines.push_back({start, i, std::min(next, text.size())});
+      i = next - 1;
+      start = next;
+    }
+  }
+  auto lineText = [&](size_t l) { return text.substr(lines[l].start, lines[l].end - lines[l].start); };
+  struct Group {
+    int code;
+    std::string value;
+    size_t line;  // of the code; the value is the next
+  };
+  std::vector<Group> groups;
+  for (size_t l = 0; l + 1 < lines.size();) {
+    auto code = base::tryParseInt(lineText(l));
+    if (!code) {
+      ++l;
+      continue;
+    }
+    groups.push_back({static_cast<int>(*code), base::trim(lineText(l + 1)), l});
+    l += 2;
+  }
+  auto isSection = [&](size_t i) {
+    return groups[i].code == 0 && base::equalsNoCase(groups[i].value, "SECTION") && i + 1 < groups.size() &&
+           groups[i + 1].code == 2;
+  };
+  size_t firstSection = groups.size(), header = groups.size();
+  for (size_t i = 0; i < groups.size(); ++i) {
+    if (!isSection(i)) continue;
+    if (firstSection == groups.size()) firstSection = i;
+    if (base::equalsNoCase(groups[i + 1].value, "HEADER")) {
+      header = i;
+      break;
+    }
+  }
+  if (firstSection == groups.size()) return std::nullopt;
+
+  // New lines end as the first line does, and a code is written as the
+  // text writes it elsewhere, or right-aligned as wide as the section's.
+  std::string eol(text.substr(lines.front().end, lines.front().next - lines.front().end));
+  if (eol.empty()) eol = "\r\n";
+  std::map<int, std::string_view> codeLines;
+  for (const Group& g : groups) codeLines.emplace(g.code, lineText(g.line));
+  const size_t codeWidth = lineText(groups[firstSection].line).size();
+  auto groupText = [&](int code, const std::string& value) {
+    std::string c = std::to_string(code);
+    if (auto it = codeLines.find(code); it != codeLines.end()) c = it->second;
+    else if (c.size() < codeWidth) c.insert(0, codeWidth - c.size(), ' ');
+    return c + eol + value + eol;
+  };
+  auto variableText = [&](const HeaderVariable& v) {
+    std::string out = groupText(9, v.name);
+    for (auto& [code, value] : v.groups) out += groupText(code, value);
+    return out;
+  };
+
+  if (header == groups.size()) {
+    std::string added = groupText(0, "SECTION") + groupText(2, "HEADER");
+    for (const HeaderVariable& v : vars) added += variableText(v);
+    added += groupText(0, "ENDSEC");
+    const size_t at = lines[groups[firstSection].line].start;
+    return std::string(text.substr(0, at)) + added + std::string(text.substr(at));
+  }
+
+  // Replacements as (from, to, text), in the order of the text.
+  std::vector<std::tuple<size_t, size_t, std::string>> edits;
+  std::vector<bool> found(vars.size(), false);
+  size_t i = header + 2;
+  for (; i < groups.size() && groups[i].code != 0; ++i) {
+    if (groups[i].code != 9) continue;
+    size_t end = i + 1;
+    while (end < groups.size() && groups[end].code != 9 && groups[end].code != 0) ++end;
+    for (size_t k = 0; k < vars.size(); ++k) {
+      if (!base::equalsNoCase(groups[i].value, vars[k].name)) continue;
+      found[k] = true;
+      std::string replaced;
+      for (auto& [code, value] : vars[k].groups) replaced += groupText(code, value);
+      // From after the name's line to the next variable (or ENDSEC).
+      const size_t from = lines[groups[i].line + 1].next;
+      const size_t to = end < groups.size() ? lines[groups[end].line].start : text.size();
+      edits.emplace_back(from, to, replaced);
+      break;
+    }
+    i = end - 1;
+  }
+  if (i >= groups.size()) return std::nullopt;  // the header never ends
+  std::string added;
+  for (size_t k = 0; k < vars.size(); ++k)
+    if (!found[k]) added += variableText(vars[k]);
+  if (!added.empty()) {
+    const size_t at = lines[groups[i].line].start;
+    edits.emplace_back(at, at, added);
+  }
+
+  std::string out;
+  size_t at = 0;
+  for (auto& [from, to, replacement] : edits) {
+    out += text.substr(at, from - at);
+    out += replacement;
+    at = to;
+  }
+  out += text.substr(at);
   return out;
 }
 

@@ -30,12 +30,14 @@ struct PageSetup {
   double paperUnits = 1;    // group 142: plotted mm ...
   double drawingUnits = 1;  // group 143: ... per these drawing units
   bool portrait = false;    // group 73: rotation 1 or 3
+  bool operator==(const PageSetup&) const = default;
 };
 
 struct Layout {
   std::string name;
   int tabOrder = 0;
   PageSetup setup;
+  bool operator==(const Layout&) const = default;
 };
 
 struct Point2 {
@@ -69,5 +71,23 @@ std::optional<Drawing> parseDxf(std::string_view bytes);
 
 // Writes the drawing as ASCII DXF, CP932 where the texts allow it.
 std::string writeDxf(const Drawing& d);
+
+// A variable of the HEADER section: its name ("$LIMMIN") and the groups
+// after the name.
+struct HeaderVariable {
+  std::string name;
+  std::vector<std::pair<int, std::string>> groups;
+};
+
+// The header variables the stand-in keeps (limits, DIMSCALE, TILEMODE,
+// PSLTSCALE), as writeDxf writes them.
+std::vector<HeaderVariable> headerVariables(const Drawing& d);
+
+// The DXF text with the variables set and every other byte as it was: the
+// groups of a variable the header has are replaced, a variable it lacks is
+// added at the end of the header, and a text without a header gets one
+// before its first section. New lines end and indent their codes as the
+// text's own do. nullopt when the text is no DXF or its header never ends.
+std::optional<std::string> setHeaderVariables(std::string_view text, const std::vector<HeaderVariable>& vars);
 
 }  // namespace acadsim

@@ -147,13 +147,16 @@ class Session {
   void runCommand(const std::string& typed);
 
   // Commands.
+  static bool knownVariable(const std::string& upperName);
   void variableCommand(const std::string& name);
   void fileOpen();
   void openAnswer(const std::string& answer);
   void askMissing(std::vector<std::pair<int, std::string>> missing, size_t i);
   void saveAs();
   void saveAsName(const std::string& format);
+  void askFileName(const std::string& def, const std::string& ext, const std::string& format);
   void save();
+  std::string fileText() const;
   bool writeDrawing(const std::string& path, const std::string& format);
   void quit();
   void end();  // the stand-in ends: journalled as "quit"
@@ -161,6 +164,8 @@ class Session {
   void layoutList(const std::string& pattern);
   void setLayout(const std::string& name);
   void limits();
+  void limitsLowerLeft();
+  void limitsUpperRight(Point2 lowerLeft);
   void zoom();
 
   // "-plot": one job carried through the questions; ESC drops it.
@@ -195,9 +200,9 @@ class Session {
   bool exists(const std::string& path) const;
   bool readFile(const std::string& path, std::string& bytes) const;
   bool fontExists(const std::string& name) const;
-  std::optional<Drawing> load(const std::string& path) const;
+  std::optional<Drawing> load(const std::string& path, std::string& text) const;
   std::string drawingFile() const;  // the drawing's path, or where an unnamed one is saved
-  void opened(const std::string& path, Drawing d);
+  void opened(const std::string& path, Drawing d, std::string text);
 
   std::string formatPoint(const Point2& p) const;
   std::string defaultLayoutName() const;
@@ -208,6 +213,7 @@ class Session {
   State state_ = State::Running;
   Drawing drawing_;
   std::string path_;
+  std::string text_;  // the DXF text the drawing was read from or last saved as; empty: a new drawing
   bool modified_ = false;
   std::map<std::string, PageSetup> plotCurrent_;  // by upper-case layout name: last plot's answers
   std::map<std::string, int> settings_;  // FILEDIA and the others kept by the program, not the drawing

@@ -47,8 +47,9 @@ TEST_F(PlotRunTest, WithoutModifySaveEveryDrawingIsPrecededBySavingOverTmp) {
 }
 
 TEST_F(PlotRunTest, ModifySaveSavesEachDrawingInPlaceButTheFirstSaveStillGoesToTmp) {
-  const std::string a = drawing("a.dxf", plot_test::modelDxf());
-  const std::string b = drawing("b.dxf", plot_test::modelDxf());
+  // Named .dwg: AutoCAD saves a drawing read from DXF as the .dwg beside it.
+  const std::string a = drawing("a.dwg", plot_test::modelDxf());
+  const std::string b = drawing("b.dwg", plot_test::modelDxf());
   o.ModifySave = true;
   run({a, b});
 
@@ -152,8 +153,9 @@ TEST_F(PlotRunTest, StopDuringAMacroLineEndsWithoutSavingAndGivesTheSettingsBack
 }
 
 TEST_F(PlotRunTest, StopBetweenDrawingsSavesTheOpenDrawingThenCancels) {
-  const std::string a = drawing("a.dxf", plot_test::modelDxf());
-  const std::string b = drawing("b.dxf", plot_test::modelDxf());
+  // Named .dwg, saved in place without a question (a DXF would be asked for its .dwg name).
+  const std::string a = drawing("a.dwg", plot_test::modelDxf());
+  const std::string b = drawing("b.dwg", plot_test::modelDxf());
   ploter.ModelMacro = {"modelline1"};
   o.ModifySave = true;
   // Pressed while the last line's pause runs: noticed before the next drawing.

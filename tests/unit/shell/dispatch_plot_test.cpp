@@ -133,7 +133,8 @@ TEST_F(PlotDispatchTest, NoToTheSaveQuestionPrintsWithoutSavingAndKeepsTheBoxChe
 }
 
 TEST_F(PlotDispatchTest, YesSavesTheDrawingsAndCancelStartsNothing) {
-  const std::string a = addDrawing("a.dxf");
+  // Named .dwg: AutoCAD saves a drawing read from DXF as the .dwg beside it.
+  const std::string a = addDrawing("a.dwg");
   main->ModifySaveCheckBox->setChecked(true);
   env.ui.answers = {ui::MsgResult::Cancel};
   main->Ploter1Btn->click();
