@@ -4,9 +4,9 @@
 
 #include <filesystem>
 
-#include "acadlink/acad_macro.h"
 #include "acadsim/dxf.h"
 #include "acadsim/session.h"
+#include "scalecheck/scale_check.h"
 #include "acadsim_support.h"
 #include "base/paths.h"
 #include "base/text.h"
@@ -155,10 +155,8 @@ TEST_F(LimitsTest, SaveOfADxfGoesToTheDwgBesideItAfterItsQuestion) {
 }
 
 TEST_F(LimitsTest, TheShippedLimitsMacroSetsLimitsThatADxfSampleReopensWith) {
-  // Read as the program reads it, from a copy: the macro object writes its file back.
-  const std::string ini = dir.write("macros.ini", sourceFile("data/default_macros.ini"));
-  EXPECT_EQ(acadlink::AcadMacro(ini, "ScaleCheckFleld").MacroLines, std::vector<std::string>{"#SCALECHECK"});
-  const std::vector<std::string> lines = acadlink::AcadMacro(ini, "ScaleSet").MacroLines;
+  // The program's first-start macro, as a settings file without one gives it.
+  const std::vector<std::string> lines = scalecheck::ScaleSet(dir.path("kestrel20.ini")).MacroLines;
   ASSERT_EQ(lines, (std::vector<std::string>{"limits", "#PUTLIMMIN", "#PUTLIMMAX", "save"}));
 
   const std::string dxf = open("sample.dxf");
