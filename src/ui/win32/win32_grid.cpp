@@ -304,10 +304,12 @@ class GridPeer : public WinPeer {
     const std::string& text = grid_.cell(c, r);
     if (!text.empty()) {
       std::wstring t = wide(text);
-      RECT tr{x + 2, y, x + w - 2, y + h};
+      // 2 pixels in from the cell's corner and cut at its edge, as the grids
+      // users know draw: a narrow column still shows every character that
+      // fits instead of giving two of them to an ellipsis.
+      RECT tr{x + 2, y + 2, x + w, y + h};
       SetTextColor(dc, fg);
-      DrawTextW(dc, t.c_str(), static_cast<int>(t.size()), &tr,
-                DT_SINGLELINE | DT_VCENTER | DT_LEFT | DT_NOPREFIX | DT_END_ELLIPSIS);
+      DrawTextW(dc, t.c_str(), static_cast<int>(t.size()), &tr, DT_SINGLELINE | DT_TOP | DT_LEFT | DT_NOPREFIX);
     }
     if (selected && focused_ && !grid_.rowSelect) {
       RECT fr = rc;

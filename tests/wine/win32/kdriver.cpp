@@ -86,7 +86,9 @@ int usage() {
       "       kdriver link [folder DIR] STEP...   steps: start PATH ARG SECONDS | find 2000|2004 |\n"
       "                                           send TEXT | prompt | var NAME | quit | gone SECONDS\n"
       "       kdriver drop TITLE FILE...\n"
-      "       kdriver wait-box TEXT [SECONDS]");
+      "       kdriver wait-box TEXT [SECONDS]\n"
+      "       kdriver copy-grid TITLE\n"
+      "       kdriver grid-click TITLE ROW FIRST-COLUMN-WIDTH ROW-HEIGHT");
   return 2;
 }
 
@@ -417,6 +419,67 @@ int cmdWaitBox(const std::vector<std::string>& a) {
   return IsWindow(s.box) ? 1 : 0;
 }
 
+// ---------------------------------------------------------------- grids
+
+HWND findGrid(const std::string& title) {
+  HWND h = findTop(title, 10);
+  if (!h) return nullptr;
+  for (HWND c : childrenOf(h))
+    if (classOf(c) == "KestrelGrid") return c;
+  return nullptr;
+}
+
+// Asks the grid of a window to copy its table (WM_COPY, as a program that
+// reads the grid would) and prints the clipboard's text, one row a line.
+int cmdCopyGrid(const std::vector<std::string>& a) {
+  if (a.size() < 1) return usage();
+  HWND grid = findGrid(a[0]);
+  if (!grid) {
+    out("no grid in: " + a[0]);
+    return 1;
+  }
+  SendMessageW(grid, WM_COPY, 0, 0);
+  std::string text;
+  for (int i = 0; i < 20 && text.empty(); ++i) {
+    if (OpenClipboard(nullptr)) {
+      if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        if (auto* p = static_cast<const wchar_t*>(GlobalLock(data))) {
+          text = U(p);
+          GlobalUnlock(data);
+        }
+      }
+      CloseClipboard();
+    }
+    if (text.empty()) Sleep(100);
+  }
+  if (text.empty()) {
+    out("the clipboard holds no text");
+    return 1;
+  }
+  for (size_t p; (p = text.find("\r\n")) != std::string::npos;) text.replace(p, 2, "\n");
+  out(text);
+  return 0;
+}
+
+// Clicks a row of a window's grid, in its second column: the column widths
+// and row height are the caller's (pixels).
+int cmdGridClick(const std::vector<std::string>& a) {
+  if (a.size() < 4) return usage();
+  HWND grid = findGrid(a[0]);
+  if (!grid) {
+    out("no grid in: " + a[0]);
+    return 1;
+  }
+  const int row = std::atoi(a[1].c_str()), firstColumn = std::atoi(a[2].c_str()), rowHeight = std::atoi(a[3].c_str());
+  // Cells are separated by one-pixel lines.
+  const int x = firstColumn + 1 + 5, y = row * (rowHeight + 1) + rowHeight / 2;
+  const LPARAM at = MAKELPARAM(x, y);
+  SendMessageW(grid, WM_LBUTTONDOWN, MK_LBUTTON, at);
+  SendMessageW(grid, WM_LBUTTONUP, 0, at);
+  out("clicked row " + a[1]);
+  return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -432,5 +495,7 @@ int wmain(int argc, wchar_t** argv) {
   if (cmd == "link") return cmdLink(args);
   if (cmd == "drop") return cmdDrop(args);
   if (cmd == "wait-box") return cmdWaitBox(args);
+  if (cmd == "copy-grid") return cmdCopyGrid(args);
+  if (cmd == "grid-click") return cmdGridClick(args);
   return usage();
 }
