@@ -7,7 +7,9 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -47,6 +49,27 @@ inline std::vector<std::string> writeDrawings(const std::string& folder, int n) 
   }
   return paths;
 }
+
+// A scratch folder of its own for a benchmark's drawings, removed at the end.
+class ScratchFolder {
+ public:
+  explicit ScratchFolder(const std::string& name) {
+    std::random_device rd;
+    dir_ = std::filesystem::temp_directory_path() / (name + "-" + std::to_string(rd()));
+    std::filesystem::create_directories(dir_);
+  }
+  ~ScratchFolder() {
+    std::error_code ec;
+    std::filesystem::remove_all(dir_, ec);
+  }
+  ScratchFolder(const ScratchFolder&) = delete;
+  ScratchFolder& operator=(const ScratchFolder&) = delete;
+  // With a trailing separator.
+  std::string path() const { return dir_.string() + "/"; }
+
+ private:
+  std::filesystem::path dir_;
+};
 
 inline double percentile(std::vector<double> v, double p) {
   std::sort(v.begin(), v.end());

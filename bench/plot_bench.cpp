@@ -6,8 +6,6 @@
 //   plot_bench [drawings] [command wait ms]     (default 200 drawings, 100 ms)
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -19,10 +17,8 @@ int main(int argc, char** argv) {
   const int drawings = argc > 1 ? std::atoi(argv[1]) : 200;
   const int commandWait = argc > 2 ? std::atoi(argv[2]) : 100;
 
-  std::random_device rd;
-  const auto dir = std::filesystem::temp_directory_path() / ("kestrel-plot-bench-" + std::to_string(rd()));
-  std::filesystem::create_directories(dir);
-  const std::string folder = dir.string() + "/";
+  const bench::ScratchFolder scratch("kestrel-plot-bench");
+  const std::string folder = scratch.path();
 
   platform::SimPlatform sim(folder);
   ui::HeadlessBackend ui;
@@ -66,7 +62,5 @@ int main(int argc, char** argv) {
   }
 
   ui::setBackend(nullptr);
-  std::error_code ec;
-  std::filesystem::remove_all(dir, ec);
   return 0;
 }

@@ -294,6 +294,19 @@ void TfControl::SetVariable(const std::string& name, const std::string& value) {
 
 // ---------------------------------------------------------------- answers
 
+void TfControl::SaveDrawingAs(const std::string& path, int wait) {
+  auto& clock = platform::clock();
+  SendCommand("saveas\n");
+  clock.sleepMs(wait);
+  SendCommand("\n");  // the file format keeps its default
+  clock.sleepMs(wait);
+  SendCommand(path + "\n");
+  clock.sleepMs(wait);
+  // The two releases' words for the question, each ending in one blank.
+  const std::string line = ReadCommandLine();
+  if (line == "上書きしますか? <N> " || line == "置き換えますか? <N> ") SendCommand("y\n");
+}
+
 bool TfControl::AnswerEnterIf(const std::string& text) {
   if (!has(ReadCommandLine(), text)) return false;
   SendCommand("\n");

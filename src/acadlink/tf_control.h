@@ -99,6 +99,11 @@ class TfControl {
   void SetVariable(const std::string& name, const std::string& value);
   std::string ReadPromptDefault();
 
+  // "saveas" with the file format's default, then path; a question whether
+  // to replace the file there is answered yes. The caller waits for the
+  // prompt after it its own way. wait: the pause after each input (ms).
+  void SaveDrawingAs(const std::string& path, int wait);
+
   bool AnswerEnterIf(const std::string& text);
   bool AnswerYesIf(const std::string& text);
   bool CancelIf(const std::string& text);

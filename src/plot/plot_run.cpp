@@ -91,14 +91,7 @@ void answerSaveQuestions(Ploter& p, int wait) {
 // ---------------------------------------------------------------- helpers of the run
 
 void Ploter::SaveAsTempDrawing(int wait) {
-  SendCommand("saveas\n");
-  pause(wait);
-  SendCommand("\n");  // the file format keeps its default
-  pause(wait);
-  SendCommand(TempDrawingPath + "\n");
-  pause(wait);
-  const std::string line = ReadCommandLine();
-  if (line == "上書きしますか? <N> " || line == "置き換えますか? <N> ") SendCommand("y\n");
+  SaveDrawingAs(TempDrawingPath, wait);
   WaitForPrompt();
 }
 

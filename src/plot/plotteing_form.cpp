@@ -2,6 +2,7 @@
 
 #include "base/profile.h"
 #include "ui/application.h"
+#include "ui/placement.h"
 
 namespace plot {
 
@@ -36,22 +37,14 @@ TPlotteingForm::TPlotteingForm(std::string settingsPath)
 
 void TPlotteingForm::FormShow() {
   if (FirstShown) return;
-  const base::ProfileFile ini(SettingsPath);
-  const int top = ini.readInt(kSection, "Top", kDesignTop);
-  const int left = ini.readInt(kSection, "Left", kDesignLeft);
-  const int width = ini.readInt(kSection, "Width", kDesignWidth);
-  const int height = ini.readInt(kSection, "Height", kDesignHeight);
-  setBounds(left, top, width, height);
+  setBounds(ui::ReadPlacement(base::ProfileFile(SettingsPath), kSection,
+                               {kDesignLeft, kDesignTop, kDesignWidth, kDesignHeight}));
   FirstShown = true;
 }
 
 void TPlotteingForm::FormClose() {
   base::ProfileFile ini(SettingsPath);
-  const ui::Rect& b = bounds();
-  ini.writeInt(kSection, "Top", b.top);
-  ini.writeInt(kSection, "Left", b.left);
-  ini.writeInt(kSection, "Width", b.width);
-  ini.writeInt(kSection, "Height", b.height);
+  ui::WritePlacement(ini, kSection, bounds());
 }
 
 void TPlotteingForm::StopBitBtnClick() { ContinueFlag = false; }

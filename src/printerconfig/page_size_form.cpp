@@ -2,6 +2,7 @@
 
 #include "base/profile.h"
 #include "printerconfig/paper_table.h"
+#include "ui/placement.h"
 
 namespace printerconfig {
 
@@ -48,12 +49,8 @@ TPageSizeForm::TPageSizeForm(std::string plotIniPath, std::string settingsPath)
 
 void TPageSizeForm::FormShow() {
   if (!FirstShown) {
-    const base::ProfileFile ini(SettingsPath);
-    const int top = ini.readInt(kSection, "Top", kDesignTop);
-    const int left = ini.readInt(kSection, "Left", kDesignLeft);
-    const int width = ini.readInt(kSection, "Width", kDesignWidth);
-    const int height = ini.readInt(kSection, "Height", kDesignHeight);
-    setBounds(left, top, width, height);
+    setBounds(ui::ReadPlacement(base::ProfileFile(SettingsPath), kSection,
+                                 {kDesignLeft, kDesignTop, kDesignWidth, kDesignHeight}));
     FirstShown = true;
   }
   Memo1->setLines(ReadPaperLines(PlotIniPath));
@@ -61,11 +58,7 @@ void TPageSizeForm::FormShow() {
 
 void TPageSizeForm::FormClose() {
   base::ProfileFile ini(SettingsPath);
-  const ui::Rect& b = bounds();
-  ini.writeInt(kSection, "Top", b.top);
-  ini.writeInt(kSection, "Left", b.left);
-  ini.writeInt(kSection, "Width", b.width);
-  ini.writeInt(kSection, "Height", b.height);
+  ui::WritePlacement(ini, kSection, bounds());
 }
 
 void TPageSizeForm::OKBitBtnClick() {

@@ -131,13 +131,7 @@ acadlink::WaitBounds ScaleCheck::bounds() const {
 void ScaleCheck::awaitPrompt() { awaitPromptOn(*this, bounds()); }
 
 void ScaleCheck::SaveAsTemp(int commandWait) {
-  SendCommand("saveas\n");
-  pause(commandWait);
-  SendCommand("\n");  // the file format keeps its default
-  pause(commandWait);
-  SendCommand(TempDrawingPath + "\n");
-  pause(commandWait);
-  if (ReadCommandLine() == "上書きしますか? <N> " || ReadCommandLine() == "置き換えますか? <N> ") SendCommand("y\n");
+  SaveDrawingAs(TempDrawingPath, commandWait);
   awaitPrompt();
 }
 

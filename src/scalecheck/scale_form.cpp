@@ -11,6 +11,7 @@
 #include "platform/context.h"
 #include "printerconfig/paper_table.h"
 #include "ui/application.h"
+#include "ui/placement.h"
 
 namespace scalecheck {
 
@@ -131,8 +132,7 @@ void TScaleForm::FormShow() {
   if (!FirstShown) {
     FirstShown = true;
     const base::ProfileFile ini(Links.SettingsPath);
-    setBounds(ini.readInt(kSection, "Left", kDesignLeft), ini.readInt(kSection, "Top", kDesignTop),
-              ini.readInt(kSection, "Width", kDesignWidth), ini.readInt(kSection, "Height", kDesignHeight));
+    setBounds(ui::ReadPlacement(ini, kSection, {kDesignLeft, kDesignTop, kDesignWidth, kDesignHeight}));
     SizeComboBox->setItemIndex(ini.readInt(kSection, "PaperSize", 0));
     MIN_X_Edit->setText(base::intToStr(ini.readInt(kSection, "MIN_X", 0)));
     MIN_Y_Edit->setText(base::intToStr(ini.readInt(kSection, "MIN_Y", 0)));
@@ -175,11 +175,7 @@ void TScaleForm::FormCloseQuery(bool& canClose) {
 
 void TScaleForm::FormClose() {
   base::ProfileFile ini(Links.SettingsPath);
-  const ui::Rect b = bounds();
-  ini.writeInt(kSection, "Top", b.top);
-  ini.writeInt(kSection, "Left", b.left);
-  ini.writeInt(kSection, "Width", b.width);
-  ini.writeInt(kSection, "Height", b.height);
+  ui::WritePlacement(ini, kSection, bounds());
   ini.writeInt(kSection, "PaperSize", SizeComboBox->itemIndex());
   ini.writeString(kSection, "MIN_X", base::intToStr(wholeNumber(MIN_X_Edit)));
   ini.writeString(kSection, "MIN_Y", base::intToStr(wholeNumber(MIN_Y_Edit)));

@@ -60,16 +60,7 @@ class RunFixture : public ::testing::Test {
   void run(const std::vector<std::string>& drawings) { ploter.PlotDrawings(drawings, o); }
 
   // Every text typed into AutoCAD's main window, in order, as UTF-8.
-  std::vector<std::string> typed() const {
-    std::vector<std::string> out;
-    for (auto& [w, bytes] : env.desktop.copyDataLog) {
-      if (w != mainFrame) continue;
-      std::string b = bytes;
-      if (!b.empty() && b.back() == '\0') b.pop_back();
-      out.push_back(base::cp932ToUtf8(b));
-    }
-    return out;
-  }
+  std::vector<std::string> typed() const { return env.typedInto(mainFrame); }
   int count(const std::string& text) const {
     int n = 0;
     for (auto& t : typed()) n += t == text;

@@ -65,16 +65,7 @@ class ScaleCheckTest : public ::testing::Test {
     return env.path(name);
   }
   void run(const std::vector<std::string>& drawings) { check.RunScaleCheck(drawings, 100, false, 1, 1, 1); }
-  Texts typed() const {
-    Texts out;
-    for (auto& [w, bytes] : env.desktop.copyDataLog) {
-      if (w != mainFrame) continue;
-      std::string b = bytes;
-      if (!b.empty() && b.back() == '\0') b.pop_back();
-      out.push_back(base::cp932ToUtf8(b));
-    }
-    return out;
-  }
+  Texts typed() const { return env.typedInto(mainFrame); }
   int count(const std::string& text) const {
     int n = 0;
     for (auto& t : typed()) n += t == text;

@@ -1,5 +1,7 @@
 #include "support/sim_env.h"
 
+#include "base/codec.h"
+
 #include <fstream>
 #include <random>
 #include <sstream>
@@ -35,6 +37,17 @@ std::string SimEnv::readFile(const std::string& name) const {
   std::stringstream ss;
   ss << f.rdbuf();
   return ss.str();
+}
+
+std::vector<std::string> SimEnv::typedInto(platform::WindowHandle window) const {
+  std::vector<std::string> out;
+  for (auto& [w, bytes] : desktop.copyDataLog) {
+    if (w != window) continue;
+    std::string b = bytes;
+    if (!b.empty() && b.back() == '\0') b.pop_back();
+    out.push_back(base::cp932ToUtf8(b));
+  }
+  return out;
 }
 
 }  // namespace testing_support

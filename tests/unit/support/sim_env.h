@@ -4,6 +4,7 @@
 #pragma once
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "platform/sim/sim_platform.h"
 #include "ui/headless/headless_backend.h"
@@ -23,6 +24,9 @@ class SimEnv : public platform::SimPlatform {
   // Writes a file below the program folder (bytes as given).
   void writeFile(const std::string& name, const std::string& bytes) const;
   std::string readFile(const std::string& name) const;
+  // Every text typed into a window (copy-data without its NUL), in order,
+  // as UTF-8.
+  std::vector<std::string> typedInto(platform::WindowHandle window) const;
 
  private:
   std::string folder_;
