@@ -7,6 +7,7 @@
 #include "base/codec.h"
 #include "plot/ploter.h"
 #include "plot/plotteing_form.h"
+#include "scalecheck/scale_form.h"
 #include "shell/tmain.h"
 #include "support/sim_env.h"
 
@@ -204,6 +205,35 @@ TEST_F(PlotDispatchTest, RunReceivesTheOptionsOfTheMomentAndTheWaitLimit) {
   EXPECT_EQ(42, seen.AcadWaitLimit);
   EXPECT_EQ(&main->PdfDone, seen.PdfDone);
   EXPECT_EQ("0", acad.session()->variable("FILEDIA"));
+}
+
+// ---------------------------------------------------------------- the scale check
+
+TEST_F(PlotDispatchTest, ScaleCheckOfAnEmptyTreeIsRefusedWithItsOwnWords) {
+  main->ScaleCheckBitBtn->click();
+  EXPECT_EQ(std::vector<std::string>{"ファイルを指定してください   "}, messageTexts());
+  EXPECT_FALSE(connectionTried());
+}
+
+TEST_F(PlotDispatchTest, ScaleCheckConnectsMeasuresAndNoPlotStartsWhileItsWindowIsOpen) {
+  addDrawing("a.dxf");
+  addDrawing("b.dxf");
+  main->ScaleCheck->SetAcadExePath(kAcad);
+  int rows = -1;
+  env.ui.modalHandlers["TScaleForm"] = [&](ui::Form& f) {
+    rows = static_cast<scalecheck::TScaleForm&>(f).StringGrid1->rowCount() - 1;
+    EXPECT_TRUE(main->Checking);
+    main->Ploter1Btn->click();         // ignored: the check's AutoCAD is busy
+    main->ScaleCheckBitBtn->click();   // ignored too
+  };
+  main->ScaleCheckBitBtn->click();
+  EXPECT_TRUE(connectionTried());
+  EXPECT_EQ(2, rows);
+  EXPECT_EQ(2, opens());  // each drawing once, by the check
+  EXPECT_TRUE(messageTexts().empty());
+  EXPECT_FALSE(main->Checking);
+  EXPECT_EQ(main->ScaleCheck->Scales.size(), 2u);
+  EXPECT_EQ(main->ScaleCheck->Scales[0].A3, "1/1");  // limits of an A3 sheet
 }
 
 }  // namespace
