@@ -7,12 +7,14 @@ namespace shell {
 Program::Program() {
   ui::setApplicationTitle("Kestrel");
   Main = std::make_unique<TMain>();
+  Setting = std::make_unique<printerconfig::TSetting>(Main->SettingsFilePath, Main->PaperTablePath);
   AboutBox = std::make_unique<TAboutBox>();
   GetDirDlg = std::make_unique<TGetDirDlg>();
   PageSizeForm = std::make_unique<printerconfig::TPageSizeForm>(Main->PaperTablePath, Main->SettingsFilePath);
   PlotteingForm = std::make_unique<plot::TPlotteingForm>(Main->SettingsFilePath);
   GetAutoCADHandleForm = std::make_unique<acadlink::TGetAutoCADHandleForm>();
   ScaleCheckProgressForm = std::make_unique<scalecheck::TScaleCheckProgressForm>();
+  Main->SettingForm = Setting.get();
   Main->AboutBox = AboutBox.get();
   Main->GetDirDlg = GetDirDlg.get();
   Main->PageSizeForm = PageSizeForm.get();

@@ -6,6 +6,7 @@
 #include "acadlink/get_autocad_handle_form.h"
 #include "plot/plotteing_form.h"
 #include "printerconfig/page_size_form.h"
+#include "printerconfig/setting_form.h"
 #include "scalecheck/check_progress_form.h"
 #include "shell/about_box.h"
 #include "shell/get_dir_dlg.h"
@@ -23,6 +24,7 @@ class Program {
   void run();
 
   std::unique_ptr<TMain> Main;
+  std::unique_ptr<printerconfig::TSetting> Setting;
   std::unique_ptr<TAboutBox> AboutBox;
   std::unique_ptr<TGetDirDlg> GetDirDlg;
   std::unique_ptr<printerconfig::TPageSizeForm> PageSizeForm;

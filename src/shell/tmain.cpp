@@ -8,8 +8,11 @@
 #include "drawings/drawing_list.h"
 #include "platform/context.h"
 #include "plot/ploter.h"
+#include "printerconfig/page_size_form.h"
 #include "printerconfig/paper_table.h"
+#include "printerconfig/setting_form.h"
 #include "scalecheck/scale_check.h"
+#include "shell/get_dir_dlg.h"
 #include "shell/main_settings.h"
 #include "ui/application.h"
 
@@ -366,8 +369,69 @@ void TMain::SetAcadArg(const std::string& arg) {
 
 void TMain::BtnSetComboBoxChange() { ApplyButtonSet(BtnSetComboBox->text()); }
 
+printerconfig::AcadSettings TMain::acadSettings() const {
+  printerconfig::AcadSettings s;
+  s.AcadExePath = AcadExePath;
+  s.AcadArg = AcadArg;
+  s.AcadPrtDvDir = AcadPrtDvDir;
+  s.AcadPrtStlDir = AcadPrtStlDir;
+  s.AcadCommandWait = AcadCommandWait;
+  s.StartWait = StartWait;
+  s.AcadWaitLimit = AcadWaitLimit;
+  s.FileDia = FileDia;
+  s.CmdDia = CmdDia;
+  s.Proxynotice = Proxynotice;
+  s.AcadClose = AcadClose;
+  s.DynStop = DynStop;
+  s.Psltscale = Psltscale;
+  s.ScaleWarning = ScaleWarning;
+  s.FitOffset00 = FitOffset00;
+  s.OnlyPc3 = OnlyPc3;
+  s.CurrentBtnSet = CurrentBtnSet;
+  return s;
+}
+
+void TMain::applyAcadSettings(const printerconfig::AcadSettings& s) {
+  // The links got the path and switches from the dialog already.
+  AcadExePath = s.AcadExePath;
+  AcadArg = s.AcadArg;
+  AcadPrtDvDir = s.AcadPrtDvDir;
+  AcadPrtStlDir = s.AcadPrtStlDir;
+  AcadCommandWait = s.AcadCommandWait;
+  StartWait = s.StartWait;
+  AcadWaitLimit = s.AcadWaitLimit;
+  FileDia = s.FileDia;
+  CmdDia = s.CmdDia;
+  Proxynotice = s.Proxynotice;
+  AcadClose = s.AcadClose;
+  DynStop = s.DynStop;
+  Psltscale = s.Psltscale;
+  ScaleWarning = s.ScaleWarning;
+  FitOffset00 = s.FitOffset00;
+  OnlyPc3 = s.OnlyPc3;
+  CurrentBtnSet = s.CurrentBtnSet;
+}
+
 void TMain::SettingMenuClick() {
-  if (SettingForm) SettingForm->showModal();
+  if (SettingForm) {
+    printerconfig::SettingLinks& l = SettingForm->Links;
+    for (int i = 0; i < 4; ++i) l.Ploters[i] = Ploters[i].get();
+    l.ShowPlotButton = [this](int n, const std::string& caption, bool visible) {
+      ui::Button* const buttons[] = {Ploter1Btn, Ploter2Btn, Ploter3Btn, Ploter4Btn};
+      buttons[n - 1]->setCaption(caption);
+      buttons[n - 1]->setVisible(visible);
+    };
+    l.ScaleCheck = ScaleCheck.get();
+    l.ScaleSet = ScaleSet.get();
+    if (GetDirDlg)
+      l.ChooseFolder = [this](const std::string& caption, const std::string& start) {
+        return GetDirDlg->choose(caption, start);
+      };
+    l.PaperSizeDialog = PageSizeForm;
+    SettingForm->Settings = acadSettings();
+    SettingForm->showModal();
+    if (SettingForm->Committed) applyAcadSettings(SettingForm->Settings);
+  }
   LoadLayoutSizes();
   FillButtonSetCombo(CurrentBtnSet);
   SettingsDialogOpened = true;

@@ -29,6 +29,8 @@ class TScaleCheckProgressForm;
 
 namespace printerconfig {
 class TPageSizeForm;
+class TSetting;
+struct AcadSettings;
 }
 
 namespace shell {
@@ -171,6 +173,9 @@ class TMain : public ui::Form {
   void FormClose();
   void BtnSetComboBoxChange();
   void SettingMenuClick();
+  // The settings the settings dialog edits, from and into the fields.
+  printerconfig::AcadSettings acadSettings() const;
+  void applyAcadSettings(const printerconfig::AcadSettings& s);
   void ModeOpenBitBtnClick();
   void ModelScalePrintCheckBoxClick();
   void LayoutScalePrintCheckBoxClick();
@@ -189,7 +194,7 @@ class TMain : public ui::Form {
 
   // Forms the main window opens; set by the program entry after creating them.
   ui::Form* AboutBox = nullptr;
-  ui::Form* SettingForm = nullptr;
+  printerconfig::TSetting* SettingForm = nullptr;
   TGetDirDlg* GetDirDlg = nullptr;
   printerconfig::TPageSizeForm* PageSizeForm = nullptr;
   plot::TPlotteingForm* PlotteingForm = nullptr;

@@ -26,6 +26,11 @@ MsgResult messageBox(Form* owner, const std::string& text, const std::string& ca
   return backend().messageBox(owner, text, caption, buttons, icon);
 }
 
+std::optional<std::string> chooseFileToOpen(Form* owner, const std::string& filter, const std::string& initialPath) {
+  if (!hasBackend()) return std::nullopt;
+  return backend().openFileDialog(owner, filter, initialPath);
+}
+
 void processMessages() {
   if (g_backend) g_backend->processMessages();
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <exception>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "ui/widgets.h"
@@ -43,6 +44,10 @@ class Backend {
   virtual void setTitle(const std::string& title) = 0;
   // Pops a menu up at the mouse position (or does nothing headless).
   virtual void popupMenu(Control& owner, Menu& menu) = 0;
+  // The open-file dialog. filter: "description|pattern" pairs joined by
+  // "|"; the chosen path, or nullopt when the user cancelled.
+  virtual std::optional<std::string> openFileDialog(Form* owner, const std::string& filter,
+                                                    const std::string& initialPath) = 0;
 };
 
 void setBackend(Backend* b);  // once, by the entry point or a test fixture
@@ -63,6 +68,9 @@ inline void showMessage(Form* owner, const std::string& text,
 }
 
 void processMessages();
+
+// The open-file dialog of the backend; nullopt on cancel (or without a backend).
+std::optional<std::string> chooseFileToOpen(Form* owner, const std::string& filter, const std::string& initialPath);
 
 // The default error report: the error's text in a message box; the program
 // goes on. Event dispatch calls it for every exception an event handler

@@ -26,6 +26,15 @@ int HeadlessBackend::showModal(Form& form) {
 
 void HeadlessBackend::formClosed(Form& form) { form.setShownState(false); }
 
+std::optional<std::string> HeadlessBackend::openFileDialog(Form*, const std::string& filter,
+                                                           const std::string& initialPath) {
+  fileDialogs.push_back({filter, initialPath});
+  if (fileAnswers.empty()) return std::nullopt;
+  std::optional<std::string> a = fileAnswers.front();
+  fileAnswers.pop_front();
+  return a;
+}
+
 MsgResult HeadlessBackend::messageBox(Form* owner, const std::string& text, const std::string& caption,
                                       MsgButtons buttons, MsgIcon) {
   messages.push_back({owner ? owner->className() : std::string(), caption, text, buttons});

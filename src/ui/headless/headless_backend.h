@@ -32,6 +32,16 @@ class HeadlessBackend : public Backend {
   void run(Form& mainForm) override;
   void setTitle(const std::string& t) override { title = t; }
   void popupMenu(Control& owner, Menu& menu) override {}
+  std::optional<std::string> openFileDialog(Form* owner, const std::string& filter,
+                                            const std::string& initialPath) override;
+  // Answers for the next open-file dialogs, in order (nullopt: cancelled);
+  // when empty, a dialog is cancelled. Each dialog's filter and initial
+  // path are recorded.
+  std::deque<std::optional<std::string>> fileAnswers;
+  struct FileDialogCall {
+    std::string filter, initialPath;
+  };
+  std::vector<FileDialogCall> fileDialogs;
 
   // Every message box shown, in order.
   std::vector<RecordedMessage> messages;

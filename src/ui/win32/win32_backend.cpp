@@ -9,6 +9,10 @@
 #include "base/codec.h"
 #include "ui/win32/win32_internal.h"
 
+#include <commdlg.h>
+
+#include <vector>
+
 static_assert(sizeof(wchar_t) == sizeof(char16_t), "Win32 wide text is UTF-16");
 
 namespace ui::win32 {
@@ -812,6 +816,28 @@ void Win32Backend::formClosed(Form& form) {
   if (FormPeer* fp = formPeer(form)) ShowWindow(fp->hwnd(), SW_HIDE);
   form.setShownState(false);
   if (&form == impl_->mainForm) PostQuitMessage(0);
+}
+
+std::optional<std::string> Win32Backend::openFileDialog(Form* owner, const std::string& filter,
+                                                        const std::string& initialPath) {
+  // The filter's "|" become the NULs the dialog wants; it ends with two.
+  std::wstring f = win32::wide(filter);
+  for (wchar_t& c : f)
+    if (c == L'|') c = L'\0';
+  f.push_back(L'\0');
+  f.push_back(L'\0');
+  std::vector<wchar_t> file(4096, L'\0');
+  const std::wstring initial = win32::wide(initialPath);
+  if (initial.size() < file.size()) std::copy(initial.begin(), initial.end(), file.begin());
+  OPENFILENAMEW ofn{};
+  ofn.lStructSize = sizeof ofn;
+  if (owner && owner->peer()) ofn.hwndOwner = formPeer(*owner)->hwnd();
+  ofn.lpstrFilter = f.c_str();
+  ofn.lpstrFile = file.data();
+  ofn.nMaxFile = static_cast<DWORD>(file.size());
+  ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+  if (!GetOpenFileNameW(&ofn)) return std::nullopt;
+  return win32::narrow(std::wstring(file.data()));
 }
 
 MsgResult Win32Backend::messageBox(Form* owner, const std::string& text, const std::string& caption,

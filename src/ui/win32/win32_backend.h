@@ -31,6 +31,8 @@ class Win32Backend : public Backend {
   void run(Form& mainForm) override;
   void setTitle(const std::string& title) override;
   void popupMenu(Control& owner, Menu& menu) override;
+  std::optional<std::string> openFileDialog(Form* owner, const std::string& filter,
+                                            const std::string& initialPath) override;
 
   // The face name of the UI font that was found ("IPAGothic" under Wine).
   std::string fontFace() const;
