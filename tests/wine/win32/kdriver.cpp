@@ -88,6 +88,7 @@ int usage() {
       "       kdriver drop TITLE FILE...\n"
       "       kdriver wait-box TEXT [SECONDS]\n"
       "       kdriver copy-grid TITLE\n"
+      "       kdriver menu-command TITLE ID\n"
       "       kdriver grid-click TITLE ROW FIRST-COLUMN-WIDTH ROW-HEIGHT");
   return 2;
 }
@@ -419,6 +420,26 @@ int cmdWaitBox(const std::vector<std::string>& a) {
   return IsWindow(s.box) ? 1 : 0;
 }
 
+// ---------------------------------------------------------------- menus
+
+// Sends a window the command a click on one of its menu items sends
+// (posted, so that a modal dialog it opens does not hold the driver). Wine
+// does not let another process read a window's menu, so the caller names
+// the command's number: the program numbers its menu items from 1000 in
+// the order of the menu.
+int cmdMenuCommand(const std::vector<std::string>& a) {
+  if (a.size() < 2) return usage();
+  HWND h = findTop(a[0], 10);
+  if (!h) {
+    out("not found: " + a[0]);
+    return 1;
+  }
+  const UINT id = static_cast<UINT>(std::atoi(a[1].c_str()));
+  PostMessageW(h, WM_COMMAND, MAKEWPARAM(id, 0), 0);
+  out("command " + a[1]);
+  return 0;
+}
+
 // ---------------------------------------------------------------- grids
 
 HWND findGrid(const std::string& title) {
@@ -496,6 +517,7 @@ int wmain(int argc, wchar_t** argv) {
   if (cmd == "drop") return cmdDrop(args);
   if (cmd == "wait-box") return cmdWaitBox(args);
   if (cmd == "copy-grid") return cmdCopyGrid(args);
+  if (cmd == "menu-command") return cmdMenuCommand(args);
   if (cmd == "grid-click") return cmdGridClick(args);
   return usage();
 }
