@@ -177,9 +177,9 @@ void plotDrawing(RunContext& c, int i, const std::vector<std::string>& drawings)
   else p.SaveAsTempDrawing(c.W);
   answerSaveQuestions(p, c.W);
 
-  // A path AutoCAD cannot be given (the drop refuses them, but a run list
-  // may come from elsewhere): skipped like a drawing AutoCAD cannot open,
-  // before its path is typed.
+  // A path AutoCAD cannot be given: skipped like a drawing AutoCAD cannot
+  // open, before it is typed. The drop refuses such paths, but a kept copy
+  // of an archive's drawing lies in a folder the user chose.
   const std::optional<std::string> bad = base::firstCharWithoutCp932(path);
   if (bad) ui::messageBox(c.form, path + kCannotBeGiven + base::describeChar(*bad) + kCannotBeGivenEnd);
 

@@ -237,6 +237,28 @@ TEST_F(PlotDispatchTest, ScaleCheckConnectsMeasuresAndNoPlotStartsWhileItsWindow
   EXPECT_EQ(main->ScaleCheck->Scales[0].A3, "1/1");  // limits of an A3 sheet
 }
 
+// The drop lets only paths AutoCAD can be given into the tree, but saving
+// prints an archive's drawing from its kept copy, in a folder the user chose:
+// the run checks the path again, skips that drawing and prints the next.
+TEST_F(PlotDispatchTest, AKeptCopyInAFolderAutoCADCannotBeGivenIsSkippedByTheRun) {
+  addDrawing("arc/p.dwg");
+  const std::string other = addDrawing("z.dwg");
+  main->TempExtractFolders = {env.path("arc")};
+  main->KeptExtractFolders = {env.path("保管_한")};
+  main->ModifySaveCheckBox->setChecked(true);
+  main->FileSortRadioGroup->setItemIndex(2);
+  env.ui.answers = {ui::MsgResult::Yes};
+  main->Ploter1Btn->click();
+  const std::string kept = env.path("保管_한") + "/p.dwg";
+  EXPECT_EQ((std::vector<std::string>{kSaveQuestion,
+                                      kept + "\r\nこの図面のパスには AutoCAD で扱えない文字 「한」(U+D55C) が含まれているため、"
+                                             "開くことができません。\r\nこの図面の印刷はキャンセルされます。",
+                                      kDone}),
+            messageTexts());
+  EXPECT_EQ(1, opens());  // z.dwg only
+  EXPECT_EQ(other, saves().back());
+}
+
 // ---------------------------------------------------------------- the program folder
 
 TEST_F(PlotDispatchTest, AProgramFolderAutoCADCannotSaveIntoRefusesBothCommandsBeforeConnecting) {
