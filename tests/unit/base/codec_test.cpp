@@ -97,12 +97,6 @@ TEST(CodecTest, FirstCharWithoutCp932NamesTheCulpritOrNothing) {
   for (const Refused& r : refused) EXPECT_EQ(std::string(r.culprit), base::firstCharWithoutCp932(r.text)) << r.text;
 }
 
-TEST(CodecTest, DescribeCharShowsTheCharacterAndItsCodePoint) {
-  EXPECT_EQ("「한」(U+D55C)", base::describeChar("한"));
-  EXPECT_EQ("「😀」(U+1F600)", base::describeChar("😀"));
-  EXPECT_EQ("「\xE3\x82\x99」(U+3099)", base::describeChar("\xE3\x82\x99"));
-}
-
 TEST(CodecTest, InvalidCp932BecomesReplacementCharacters) {
   EXPECT_EQ(base::cp932ToUtf8("a\x80" "b\xA0" "c\xFD\xFE\xFF"), "a\uFFFDb\uFFFDc\uFFFD\uFFFD\uFFFD");
   EXPECT_EQ(base::cp932ToUtf8("ab\x83"), "ab\uFFFD");             // lead byte at the end
