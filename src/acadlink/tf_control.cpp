@@ -6,6 +6,7 @@
 
 #include "acadlink/timings.h"
 #include "base/codec.h"
+#include "base/numbers.h"
 #include "base/text.h"
 #include "platform/context.h"
 #include "ui/application.h"
@@ -237,6 +238,19 @@ std::string WaitFailureText(WaitEnd why, std::int64_t limitMs) {
       return "AutoCAD が " + base::intToStr(limitMs / 1000) + " 秒待ってもコマンド待ちに戻りませんでした。";
     default: return {};
   }
+}
+
+std::string RunErrorText(const std::exception& e) {
+  if (const auto* enc = dynamic_cast<const base::EncodingError*>(&e)) {
+    // The Enter that ends a typed text is no part of what the user knows.
+    std::string text = enc->text();
+    while (!text.empty() && static_cast<unsigned char>(text.back()) < 0x20) text.pop_back();
+    return "AutoCAD に入力する文字列 \"" + text + "\" に AutoCAD で扱えない文字 " +
+           base::describeChar(enc->character()) + " があるため、入力できませんでした。";
+  }
+  if (dynamic_cast<const base::ConversionError*>(&e))
+    return "数値であるべき値が数値として読めませんでした。(" + base::sanitizeUtf8(e.what()) + ")";
+  return "予期しないエラーが発生しました。(" + base::sanitizeUtf8(e.what()) + ")";
 }
 
 bool TfControl::IsAcadGone() { return !platform::desktop().isWindow(CommandLine) || !IsSameAutoCAD(); }

@@ -4,6 +4,7 @@
 // set of window handles.
 #pragma once
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <string>
 
@@ -57,6 +58,11 @@ struct WaitBounds {
 // Why a wait gave up, in the words the runs tell the user: AutoCAD gone,
 // or not back at its prompt within limitMs. Empty for the other ends.
 std::string WaitFailureText(WaitEnd why, std::int64_t limitMs);
+
+// An unexpected error of a run in the user's words: what could not be done
+// and, for a text AutoCAD could not be given, which text and character. The
+// error's own text only ever follows as a detail.
+std::string RunErrorText(const std::exception& e);
 
 class TfControl {
  public:

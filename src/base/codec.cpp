@@ -1,5 +1,7 @@
 #include "base/codec.h"
 
+#include <cstdio>
+
 #include "base/cp932_backend.h"
 #include "base/utf8_decode.h"
 
@@ -53,21 +55,33 @@ std::optional<std::string> tryUtf8ToCp932(std::string_view utf8) {
   return bytes;
 }
 
-std::string utf8ToCp932(std::string_view utf8) {
-  if (auto bytes = tryUtf8ToCp932(utf8)) return *std::move(bytes);
-  // Name the first character that cannot be written, for the message.
-  std::string bad;
+std::optional<std::string> firstCharWithoutCp932(std::string_view utf8) {
+  if (tryUtf8ToCp932(utf8)) return std::nullopt;
   for (size_t i = 0; i < utf8.size();) {
     const auto c = decodeUtf8(utf8, i);
     const std::string_view one = utf8.substr(i, c.len);
-    if (!c.valid || !tryUtf8ToCp932(one)) {
-      bad = sanitizeUtf8(one);
-      break;
-    }
+    if (!c.valid || !tryUtf8ToCp932(one)) return sanitizeUtf8(one);
     i += c.len;
   }
-  throw EncodingError("'" + sanitizeUtf8(utf8) + "' には CP932 で書けない文字 '" + bad +
-                      "' があります");
+  // Each character alone has a form, only the whole does not come back the
+  // same (not seen with either table): no one character is to blame.
+  return std::string(kReplacement);
+}
+
+std::string describeChar(std::string_view utf8Char) {
+  const std::string ch = sanitizeUtf8(utf8Char);
+  char32_t cp = 0xFFFD;
+  if (!ch.empty()) cp = decodeUtf8(ch, 0).cp;
+  char code[16];
+  std::snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(cp));
+  return "「" + ch + "」(" + code + ")";
+}
+
+std::string utf8ToCp932(std::string_view utf8) {
+  if (auto bytes = tryUtf8ToCp932(utf8)) return *std::move(bytes);
+  const std::string bad = firstCharWithoutCp932(utf8).value_or(std::string());
+  const std::string text = sanitizeUtf8(utf8);
+  throw EncodingError("'" + text + "' には CP932 で書けない文字 '" + bad + "' があります", text, bad);
 }
 
 std::string cp932ToUtf8(std::string_view cp932) {

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "base/codec.h"
 #include "base/paths.h"
 #include "base/text.h"
 #include "platform/context.h"
@@ -12,6 +13,9 @@ namespace drawings {
 namespace {
 
 const char* const kRefusedText = "データがDropされていません。";
+// AutoCAD 2000-2006 are given paths in CP932 only: at most this many of the
+// paths they cannot be given are listed, then the count of the others.
+const size_t kListedUnreachable = 10;
 
 std::string lowerExtension(const std::string& path) { return base::asciiLower(base::extensionOf(path)); }
 
@@ -38,6 +42,20 @@ struct WorkItem {
   std::string path;
   Kind kind;
 };
+
+// The message about drawings left out of the tree because AutoCAD could
+// never be told their paths.
+std::string unreachableMessage(const std::vector<std::pair<std::string, std::string>>& refused) {
+  std::string text =
+      "次の図面は、パスに AutoCAD で扱えない文字が含まれているため、AutoCAD で開くことができません。\r\n"
+      "これらの図面は一覧に加えませんでした。\r\n\r\n";
+  for (size_t i = 0; i < refused.size() && i < kListedUnreachable; ++i)
+    text += refused[i].first + "\r\n      扱えない文字: " + base::describeChar(refused[i].second) + "\r\n";
+  if (refused.size() > kListedUnreachable)
+    text += "ほか " + base::intToStr(static_cast<long long>(refused.size() - kListedUnreachable)) + " 件\r\n";
+  text += "\r\nフォルダ名やファイル名をこれらの文字を含まないものに変えてから、もう一度Dropしてください。";
+  return text;
+}
 
 }  // namespace
 
@@ -92,12 +110,22 @@ void DrawingList::CollectDrop() {
     }
   }
 
+  // Drawings whose paths AutoCAD cannot be given are never listed: a run
+  // could only fail on them. They do not count as drawings of the drop.
+  std::vector<std::pair<std::string, std::string>> unreachable;
   bool hasDwg = false, hasDxf = false;
   for (const WorkItem& w : work) {
     const std::string ext = lowerExtension(w.path);
+    if (ext != ".dwg" && ext != ".dxf") continue;
+    if (accepts(w.path)) {
+      if (auto bad = base::firstCharWithoutCp932(w.path)) {
+        // A folder named like a drawing is walked, never listed.
+        if (w.kind == WorkItem::Kind::File || !base::folderExists(w.path)) unreachable.emplace_back(w.path, *bad);
+        continue;
+      }
+    }
     hasDwg = hasDwg || ext == ".dwg";
     hasDxf = hasDxf || ext == ".dxf";
-    if (hasDwg && hasDxf) break;
   }
   const bool dwg = p_.dwgBox.checked(), dxf = p_.dxfBox.checked();
   bool refused = false;
@@ -105,21 +133,30 @@ void DrawingList::CollectDrop() {
   else if (dwg) refused = !hasDwg;
   else if (dxf) refused = !hasDxf;
   if (refused) {
-    ui::messageBox(&p_.owner, kRefusedText, ui::kWrenlyCaption);
+    if (unreachable.empty()) ui::messageBox(&p_.owner, kRefusedText, ui::kWrenlyCaption);
+    else ui::messageBox(&p_.owner, unreachableMessage(unreachable));
     return;
   }
 
-  TreeUpdate update(p_.tree);
-  // Index loop: the list is not changed here, but it is the field itself.
-  for (size_t i = 0; i < p_.droppedItems.size(); ++i) {
-    const std::string path = p_.droppedItems[i];
-    if (base::folderExists(path)) {
-      ui::TreeNode* node = AddNode(nullptr, path, true);
-      WalkFolder(path);
-      p_.tree.setSelected(node);
-    } else {
-      AddNode(nullptr, path, false);
+  {
+    TreeUpdate update(p_.tree);
+    // Index loop: the list is not changed here, but it is the field itself.
+    for (size_t i = 0; i < p_.droppedItems.size(); ++i) {
+      const std::string path = p_.droppedItems[i];
+      if (base::folderExists(path)) {
+        ui::TreeNode* node = AddNode(nullptr, path, true);
+        WalkFolder(path);
+        p_.tree.setSelected(node);
+      } else {
+        AddNode(nullptr, path, false);
+      }
     }
+  }
+  // After the tree and its count are drawn, so that the user sees what was
+  // listed beside the message.
+  if (!unreachable.empty()) {
+    UpdateDrawingCount();
+    ui::messageBox(&p_.owner, unreachableMessage(unreachable));
   }
 }
 
@@ -148,6 +185,8 @@ bool DrawingList::accepts(const std::string& path) const {
 
 ui::TreeNode* DrawingList::AddNode(ui::TreeNode* parent, const std::string& path, bool isFolder) {
   if (!isFolder && !accepts(path)) return parent;
+  // AutoCAD could not be given the path (the drop has said so).
+  if (!isFolder && base::firstCharWithoutCp932(path)) return parent;
   std::string text = base::fileNameOf(path);
   if (text.empty()) text = path;  // a drive root has no name of its own
   const int image = isFolder ? 0 : DrawingIcon(path);

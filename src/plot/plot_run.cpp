@@ -7,6 +7,7 @@
 
 #include "acadlink/tf_control.h"
 #include "acadlink/timings.h"
+#include "base/codec.h"
 #include "base/numbers.h"
 #include "base/paths.h"
 #include "base/text.h"
@@ -23,6 +24,8 @@ const std::string kNextSheetMessage = "   次のデータを印刷しますか�
 const std::string kDoneMessage = "   印刷が終わりました      ";
 const std::string kStoppedMessage = "   印刷を中止しました      ";
 const std::string kCannotOpen = " は、開くことができません。\r\nこの図面の印刷はキャンセルされます。";
+const std::string kCannotBeGiven = "\r\nこの図面のパスには AutoCAD で扱えない文字 ";
+const std::string kCannotBeGivenEnd = " が含まれているため、開くことができません。\r\nこの図面の印刷はキャンセルされます。";
 
 bool has(const std::string& text, const char* part) { return base::contains(text, part); }
 
@@ -89,6 +92,15 @@ void answerSaveQuestions(Ploter& p, int wait) {
 }  // namespace
 
 // ---------------------------------------------------------------- helpers of the run
+
+std::optional<std::string> ProgramFolderRefusal(const std::string& tempDrawingPath) {
+  const std::optional<std::string> bad = base::firstCharWithoutCp932(tempDrawingPath);
+  if (!bad) return std::nullopt;
+  return "Kestrel のフォルダ\r\n" + base::folderAnySep(tempDrawingPath) +
+         "\r\nのパスには AutoCAD で扱えない文字 " + base::describeChar(*bad) +
+         " が含まれているため、AutoCAD に作業用の図面 tmp.dwg を保存させることができません。\r\n"
+         "Kestrel を、パスに AutoCAD で扱える文字だけを含むフォルダに移してから使ってください。";
+}
 
 void Ploter::SaveAsTempDrawing(int wait) {
   SaveDrawingAs(TempDrawingPath, wait);
@@ -165,7 +177,13 @@ void plotDrawing(RunContext& c, int i, const std::vector<std::string>& drawings)
   else p.SaveAsTempDrawing(c.W);
   answerSaveQuestions(p, c.W);
 
-  if (openDrawing(c, path)) {
+  // A path AutoCAD cannot be given: skipped like a drawing AutoCAD cannot
+  // open, before it is typed. The drop refuses such paths, but a kept copy
+  // of an archive's drawing lies in a folder the user chose.
+  const std::optional<std::string> bad = base::firstCharWithoutCp932(path);
+  if (bad) ui::messageBox(c.form, path + kCannotBeGiven + base::describeChar(*bad) + kCannotBeGivenEnd);
+
+  if (!bad && openDrawing(c, path)) {
     const std::string decision =
         p.DecideModelScale(o.ModelScalePrint, o.PrintMode, o.ScaleCalc, o.DimMag, base::fileNameAnySep(path));
     if (decision != "Cancel") {
@@ -239,6 +257,8 @@ std::string haltMessage(const RunContext& c, RunHalt why, const std::vector<std:
 }  // namespace
 
 void Ploter::PlotDrawings(const std::vector<std::string>& drawings, const PlotOptions& o) {
+  // Nothing is typed when AutoCAD could not even save the open drawing away.
+  if (auto refusal = ProgramFolderRefusal(TempDrawingPath)) return ui::showMessage(nullptr, *refusal);
   PlotRunState run;
   run.Options = &o;
   run.WaitLimitMs = (o.AcadWaitLimit > 0 ? o.AcadWaitLimit : kDefaultAcadWaitLimit) * 1000LL;
@@ -284,7 +304,7 @@ void Ploter::PlotDrawings(const std::vector<std::string>& drawings, const PlotOp
   } catch (const std::exception& e) {
     // AutoCAD's settings are still given back before the error is told.
     halt = RunHalt::Failed;
-    c.error = e.what();
+    c.error = acadlink::RunErrorText(e);
   }
 
   // ---- ending: from here on the stop button has been heard already.

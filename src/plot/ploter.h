@@ -4,6 +4,7 @@
 #pragma once
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,11 @@ class TScaleUnCorrectDlg;
 
 // Program folder + "BottonSets" + separator + setName + ".ini".
 std::string ButtonSetPath(const std::string& setName);
+
+// The refusal of a run whose working drawing (program folder + "tmp.dwg")
+// AutoCAD could not be told to save: the program folder's path has a
+// character without a CP932 form. nullopt when the path is fine.
+std::optional<std::string> ProgramFolderRefusal(const std::string& tempDrawingPath);
 
 class Ploter : public acadlink::AcadMacroTwo {
  public:

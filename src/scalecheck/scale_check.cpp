@@ -5,12 +5,14 @@
 #include <exception>
 
 #include "acadlink/timings.h"
+#include "base/codec.h"
 #include "base/numbers.h"
 #include "base/paths.h"
 #include "base/text.h"
 #include "platform/context.h"
 #include "plot/plot_options.h"
 #include "plot/plot_scale.h"
+#include "plot/ploter.h"
 #include "scalecheck/scale_form.h"
 #include "ui/application.h"
 
@@ -178,6 +180,8 @@ void ScaleCheck::RunScaleCheck(const std::vector<std::string>& drawings, int com
   bool stopped = false;
   WaitEnd halt = WaitEnd::Met;
   std::string error;
+  // Nothing is typed when AutoCAD could not even save the open drawing away.
+  if (auto refusal = plot::ProgramFolderRefusal(TempDrawingPath)) return ui::showMessage(nullptr, *refusal);
   if (Progress) Progress->begin(n);
 
   try {
@@ -191,6 +195,14 @@ void ScaleCheck::RunScaleCheck(const std::vector<std::string>& drawings, int com
       current = i;
       const std::string& path = drawings[i];
       if (Progress) Progress->at(i, path);
+      // A path AutoCAD cannot be given is never typed; its row says why.
+      if (base::firstCharWithoutCp932(path)) {
+        ScaleStruct& s = Scales[i];
+        s.FileName = path;
+        sentence(s, "パスに使", "えない文", "字", false);
+        done = i + 1;
+        continue;
+      }
       if (!OpenDrawing(path, W)) {
         ScaleStruct& s = Scales[i];
         s.FileName = path;
@@ -216,9 +228,9 @@ void ScaleCheck::RunScaleCheck(const std::vector<std::string>& drawings, int com
     if (h.why == WaitEnd::Stopped) stopped = true;
     else halt = h.why;
   } catch (const std::exception& e) {
-    // A path AutoCAD cannot be given: the settings still go back first.
+    // An unexpected error: the settings still go back first.
     halt = WaitEnd::Abandoned;
-    error = e.what();
+    error = acadlink::RunErrorText(e);
   }
 
   // ---- ending: the stop button has been heard; a stuck AutoCAD gets a
@@ -268,6 +280,12 @@ bool ScaleSet::RunScaleSet(const std::string& fileName, int commandWait, double 
   const std::string maxAnswer = base::fmt(maxX) + "," + base::fmt(maxY);
   acadlink::WaitBounds b;
   b.limitMs = limitOf(AcadWaitLimit);
+  // Refused before anything is typed: AutoCAD could not be told the path.
+  if (auto bad = base::firstCharWithoutCp932(fileName)) {
+    ui::showMessage(nullptr, fileName + "\r\nこの図面のパスには AutoCAD で扱えない文字 " + base::describeChar(*bad) +
+                                 " が含まれているため、開くことができません。\r\nこの図面の図面範囲は設定されませんでした。");
+    return false;
+  }
 
   WaitEnd halt = WaitEnd::Met;
   bool opened = false;
@@ -296,7 +314,7 @@ bool ScaleSet::RunScaleSet(const std::string& fileName, int commandWait, double 
     halt = h.why;
   } catch (const std::exception& e) {
     halt = WaitEnd::Abandoned;
-    error = e.what();
+    error = acadlink::RunErrorText(e);
   }
 
   std::int64_t haltLimitMs = b.limitMs;  // the limit the message speaks of

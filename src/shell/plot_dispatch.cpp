@@ -27,6 +27,8 @@ void TMain::PlotButtonClick(int n) {
 
   CollectRunList();
   if (RunList.empty()) return ui::showMessage(this, kNoDrawings);
+  // Before AutoCAD is started for nothing: it could not save into this folder.
+  if (auto refusal = plot::ProgramFolderRefusal(ploter.TempDrawingPath)) return ui::showMessage(this, *refusal);
 
   const bool scalePrint = ModelScalePrintCheckBox->checked() || LayoutScalePrintCheckBox->checked();
   if (scalePrint && ploter.GetPaperSize() == kNoPaper) return ui::showMessage(this, kNoButtonPaper);

@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "acadlink/connect_autocad.h"
+#include "plot/ploter.h"
 #include "scalecheck/scale_check.h"
 #include "scalecheck/check_progress_form.h"
 #include "shell/tmain.h"
@@ -18,6 +19,9 @@ void TMain::ScaleCheckBitBtnClick() {
   if (Plotting || Checking) return;
   CollectRunList();
   if (RunList.empty()) return ui::showMessage(this, kNoDrawings);
+  // Before AutoCAD is started for nothing: it could not save into this folder.
+  if (auto refusal = plot::ProgramFolderRefusal(ScaleCheck->TempDrawingPath))
+    return ui::showMessage(this, *refusal);
 
   // Messages are processed while connecting and checking: no second run
   // may begin meanwhile.

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "base/codec.h"
+#include "base/numbers.h"
 #include "base/text.h"
 #include "fake_acad.h"
 #include "support/sim_env.h"
@@ -562,3 +563,26 @@ TEST_F(WaitTest, StopIsTestedBeforeAutoCADAndTheLimitAndTheStepComesLast) {
   EXPECT_EQ(acadlink::WaitEnd::AcadGone, link.WaitUntil(never(), b, 5, [&] { return stepped = true; }));
   EXPECT_FALSE(stepped);
 }
+
+namespace {
+
+// What a run tells the user about an unexpected error: always a Japanese
+// sentence first; the error's own text, if at all, only in brackets after it.
+TEST(RunErrorText, SaysWhatWentWrongInWords) {
+  auto textOf = [](const std::function<void()>& f) -> std::string {
+    try {
+      f();
+    } catch (const std::exception& e) {
+      return acadlink::RunErrorText(e);
+    }
+    return "nothing thrown";
+  };
+  EXPECT_EQ("AutoCAD に入力する文字列 \"zoom 한\" に AutoCAD で扱えない文字 「한」(U+D55C) があるため、"
+            "入力できませんでした。",
+            textOf([] { base::utf8ToCp932("zoom 한\n"); }));
+  EXPECT_EQ("数値であるべき値が数値として読めませんでした。('1,5' は浮動小数点数ではありません)",
+            textOf([] { base::parseNumber("1,5"); }));
+  EXPECT_EQ("予期しないエラーが発生しました。(bad alloc)", textOf([] { throw std::runtime_error("bad alloc"); }));
+}
+
+}  // namespace

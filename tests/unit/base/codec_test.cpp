@@ -63,6 +63,40 @@ TEST(CodecTest, EncodingErrorNamesTheText) {
   }
 }
 
+TEST(CodecTest, EncodingErrorCarriesTheTextAndItsFirstUnwritableCharacter) {
+  try {
+    base::utf8ToCp932("C:\\図面_한글\\k1😀.dxf");
+    FAIL();
+  } catch (const base::EncodingError& e) {
+    EXPECT_EQ("C:\\図面_한글\\k1😀.dxf", e.text());
+    EXPECT_EQ("한", e.character());
+  }
+}
+
+// The test that decides whether AutoCAD can be given a path. The extension
+// characters (NEC, IBM) and the full-width tilde are ordinary in Japanese
+// folder names and must pass; what has no code of its own must not.
+TEST(CodecTest, FirstCharWithoutCp932NamesTheCulpritOrNothing) {
+  for (const char* ok : {"C:\\図面\\髙橋①\\t1.dxf", "ｱｲｳ\\a～b.dwg", "plot~1.dwg", "", "纊ⅰ≒"}) {
+    EXPECT_EQ(std::nullopt, base::firstCharWithoutCp932(ok)) << ok;
+    // Both ways: what passes comes back the same from its bytes.
+    EXPECT_EQ(ok, base::cp932ToUtf8(base::utf8ToCp932(ok))) << ok;
+  }
+  struct Refused {
+    const char* text;
+    const char* culprit;
+  };
+  const Refused refused[] = {
+      {"C:\\図面_한글\\k1.dxf", "한"},
+      {"C:\\a\\b😀c.dwg", "😀"},
+      {"C:\\か\xE3\x82\x99.dwg", "\xE3\x82\x99"},  // combining voiced mark: not composed
+      {"e\xCC\x81\xC2\xA5", "\xCC\x81"},             // the first of two
+      {"C:\\\xE3\x80\x9C.dwg", "\xE3\x80\x9C"},    // wave dash reads back as the tilde
+      {"a\xFF", "\xEF\xBF\xBD"},                       // broken UTF-8
+  };
+  for (const Refused& r : refused) EXPECT_EQ(std::string(r.culprit), base::firstCharWithoutCp932(r.text)) << r.text;
+}
+
 TEST(CodecTest, InvalidCp932BecomesReplacementCharacters) {
   EXPECT_EQ(base::cp932ToUtf8("a\x80" "b\xA0" "c\xFD\xFE\xFF"), "a\uFFFDb\uFFFDc\uFFFD\uFFFD\uFFFD");
   EXPECT_EQ(base::cp932ToUtf8("ab\x83"), "ab\uFFFD");             // lead byte at the end

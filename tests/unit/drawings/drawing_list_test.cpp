@@ -328,3 +328,76 @@ TEST_F(DrawingListTest, AFailingExtractionEndsTheDropWithItsError) {
 }
 
 }  // namespace
+
+// Drawings whose paths AutoCAD 2000-2006 cannot be given (no CP932 form).
+struct UnreachablePathTest : DrawingListTest {
+  const std::string kIntro =
+      "次の図面は、パスに AutoCAD で扱えない文字が含まれているため、AutoCAD で開くことができません。\r\n"
+      "これらの図面は一覧に加えませんでした。\r\n\r\n";
+  const std::string kOutro = "\r\nフォルダ名やファイル名をこれらの文字を含まないものに変えてから、もう一度Dropしてください。";
+  static std::string line(const std::string& path, const std::string& culprit) {
+    return path + "\r\n      扱えない文字: " + culprit + "\r\n";
+  }
+};
+
+TEST_F(UnreachablePathTest, AreLeftOutOfTheTreeAndNamedWithTheirFirstBadCharacter) {
+  const std::string top = folder("top");
+  file("top/ok.dxf");
+  const std::string korean = file("top/図面_한글/k1.dxf");
+  file("top/髙橋①/t1.dxf");
+  file("top/ｱ～/x.dwg");
+  const std::string emoji = file("top/e😀.dwg");
+  const std::string combining = file("top/か\xE3\x82\x99.dxf");
+  file("top/한.txt");  // not a drawing: not the message's business
+  m.GetChildFolderCheckBox->setChecked(true);
+  drop({top});
+
+  EXPECT_EQ(shape(m.TreeView1->roots(), true), "top{ok.dxf 図面_한글{} 髙橋①{t1.dxf} ｱ～{x.dwg}}");
+  EXPECT_EQ(m.DrawingCount, 3);
+  EXPECT_EQ(m.dwgNoLabel->caption(), "3");
+  ASSERT_EQ(env.ui.messages.size(), 1u);
+  const auto& msg = env.ui.messages[0];
+  EXPECT_EQ(msg.caption, "Kestrel メッセージ");
+  EXPECT_EQ(msg.ownerClass, "TMain");
+  EXPECT_EQ(0u, msg.text.find(kIntro)) << msg.text;
+  EXPECT_NE(std::string::npos, msg.text.find(line(korean, "「한」(U+D55C)"))) << msg.text;
+  EXPECT_NE(std::string::npos, msg.text.find(line(emoji, "「😀」(U+1F600)"))) << msg.text;
+  EXPECT_NE(std::string::npos, msg.text.find(line(combining, "「\xE3\x82\x99」(U+3099)"))) << msg.text;
+  EXPECT_EQ(std::string::npos, msg.text.find("한.txt"));
+  EXPECT_EQ(msg.text.size() - kOutro.size(), msg.text.rfind(kOutro));
+  // The run list never holds them either.
+  EXPECT_EQ(runList(0).size(), 3u);
+}
+
+TEST_F(UnreachablePathTest, TenArePathsTheRestACount) {
+  std::vector<std::string> paths;
+  for (int i = 0; i < 12; ++i) paths.push_back(file("한" + std::string(1, static_cast<char>('a' + i)) + ".dwg"));
+  paths.push_back(file("ok.dwg"));
+  drop(paths);
+  EXPECT_EQ(tree(), "ok.dwg");
+  ASSERT_EQ(env.ui.messages.size(), 1u);
+  std::string expected = kIntro;
+  for (int i = 0; i < 10; ++i) expected += line(paths[i], "「한」(U+D55C)");
+  expected += "ほか 2 件\r\n" + kOutro;
+  EXPECT_EQ(env.ui.messages[0].text, expected);
+}
+
+TEST_F(UnreachablePathTest, ADropWithNothingLeftGetsOnlyThisMessage) {
+  const std::string k = file("한/k.dxf");
+  drop({data + "/한"});
+  // Refused as a whole: not even the folder is listed.
+  EXPECT_EQ(tree(), "");
+  ASSERT_EQ(env.ui.messages.size(), 1u);
+  EXPECT_EQ(env.ui.messages[0].text, kIntro + line(k, "「한」(U+D55C)") + kOutro);
+  EXPECT_EQ(env.ui.messages[0].caption, "Kestrel メッセージ");
+}
+
+TEST_F(UnreachablePathTest, KindsThatAreNotChosenAreNotCounted) {
+  m.DxfCheckBox->setChecked(false);
+  drop({file("한.dxf")});
+  expectRefused();
+  env.ui.messages.clear();
+  drop({file("한.dxf"), file("a.dwg")});
+  EXPECT_TRUE(env.ui.messages.empty());
+  EXPECT_EQ(tree(), "a.dwg");
+}

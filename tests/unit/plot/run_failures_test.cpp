@@ -1,6 +1,7 @@
 // The plot run when AutoCAD or the PDF/DWF helper lets it down: every wait
 // ends, the run says which drawing it was on and why.
 #include "heron/sim_heron.h"
+#include "platform/context.h"
 #include "plot/run_support.h"
 
 namespace {
@@ -73,14 +74,57 @@ TEST_F(PlotRunFailureTest, WaitBeforeThePreparationIsBoundedToo) {
   EXPECT_EQ(0, count("FILEDIA\n"));
 }
 
-TEST_F(PlotRunFailureTest, PathWithoutACp932FormEndsTheRunWithTheErrorAndGivesTheSettingsBack) {
+// A path AutoCAD cannot be given no longer ends the run: the drawing is
+// skipped, before its path is typed, with a message that names it, and the
+// drawings after it are printed.
+TEST_F(PlotRunFailureTest, PathWithoutACp932FormIsSkippedWithItsReasonAndTheRunGoesOn) {
   const std::string a = drawing("a.dxf", plot_test::modelDxf());
   const std::string odd = drawing("b\xF0\x9F\x98\x80.dxf", plot_test::modelDxf());
-  run({a, odd});
-  ASSERT_EQ(1u, env.ui.messages.size());
-  EXPECT_EQ(0u, env.ui.messages[0].text.find("図面 " + odd + " (2/2) の印刷中にエラーが発生しました。\r\n"));
-  EXPECT_EQ(std::vector<std::string>{a}, opens());
+  const std::string c = drawing("c.dxf", plot_test::modelDxf());
+  int lastPosition = -1;
+  env.clock.onTick = [&](std::int64_t) {
+    if (auto* f = plot_test::progressForm()) lastPosition = f->ProgressBar1->position();
+  };
+  run({a, odd, c});
+  ASSERT_EQ(2u, env.ui.messages.size());
+  EXPECT_EQ(odd + "\r\nこの図面のパスには AutoCAD で扱えない文字 「\xF0\x9F\x98\x80」(U+1F600) が含まれているため、"
+                  "開くことができません。\r\nこの図面の印刷はキャンセルされます。",
+            env.ui.messages[0].text);
+  EXPECT_EQ("TPlotteingForm", env.ui.messages[0].ownerClass);
+  EXPECT_EQ(kCaption, env.ui.messages[0].caption);
+  EXPECT_EQ(plot_test::kDone, env.ui.messages[1].text);
+  EXPECT_EQ((std::vector<std::string>{a, c}), opens());
+  EXPECT_EQ(2, count("fileopen\n"));
+  EXPECT_EQ(3, lastPosition);
   EXPECT_EQ("1", acad.session()->variable("FILEDIA"));
+  EXPECT_FALSE(ploter.IsPlotting());
+}
+
+TEST_F(PlotRunFailureTest, ATextWithoutACp932FormEndsTheRunNamingTheDrawingTheTextAndTheCharacter) {
+  const std::string a = drawing("a.dxf", plot_test::modelDxf());
+  const std::string b = drawing("b.dxf", plot_test::modelDxf());
+  ploter.ModelMacro = {"modelline1", "note 한"};
+  run({a, b});
+  ASSERT_EQ(1u, env.ui.messages.size());
+  EXPECT_EQ("図面 " + a + " (1/2) の印刷中にエラーが発生しました。\r\n"
+            "AutoCAD に入力する文字列 \"note 한\" に AutoCAD で扱えない文字 「한」(U+D55C) があるため、"
+            "入力できませんでした。\r\n印刷を中止しました。",
+            env.ui.messages[0].text);
+  EXPECT_EQ(std::vector<std::string>{a}, opens());
+  // AutoCAD's settings are still given back.
+  EXPECT_EQ("1", acad.session()->variable("FILEDIA"));
+}
+
+TEST_F(PlotRunFailureTest, AProgramFolderAutoCADCannotSaveIntoTypesNothing) {
+  env.setProgramFolder(env.folder() + "한\\");
+  ploter.TempDrawingPath = platform::programFolder() + "tmp.dwg";
+  run({drawing("a.dxf", plot_test::modelDxf())});
+  ASSERT_EQ(1u, env.ui.messages.size());
+  EXPECT_EQ("Kestrel のフォルダ\r\n" + env.folder() + "한\r\nのパスには AutoCAD で扱えない文字 「한」(U+D55C) が"
+            "含まれているため、AutoCAD に作業用の図面 tmp.dwg を保存させることができません。\r\n"
+            "Kestrel を、パスに AutoCAD で扱える文字だけを含むフォルダに移してから使ってください。",
+            env.ui.messages[0].text);
+  EXPECT_TRUE(typed().empty());
   EXPECT_FALSE(ploter.IsPlotting());
 }
 

@@ -226,6 +226,56 @@ TEST_F(ScaleCheckTest, AHungAutoCADEndsTheCheckAtTheLimit) {
   EXPECT_LT(env.clock.nowMs() - start, 60000);
 }
 
+// ---------------------------------------------------------------- texts AutoCAD cannot be given
+
+TEST_F(ScaleCheckTest, ADrawingWhosePathAutoCADCannotBeGivenGetsItsRowUntyped) {
+  const auto odd = drawing("図面_한글.dxf", "42000,29700");
+  const auto a = drawing("a.dxf", "42000,29700");
+  run({odd, a});
+  ASSERT_EQ(grid.size(), 3u);
+  EXPECT_EQ(Texts(grid[1].begin(), grid[1].begin() + 5), (Texts{"図面_한글.dxf", "パスに使", "えない文", "字", ""}));
+  EXPECT_TRUE(magenta[1]);
+  EXPECT_EQ(grid[2][4], "1/100");
+  EXPECT_EQ(count(odd + "\n"), 0);
+  EXPECT_EQ(count("fileopen\n"), 1);
+  EXPECT_TRUE(messages().empty());
+}
+
+TEST_F(ScaleCheckTest, AMacroTextAutoCADCannotBeGivenEndsTheCheckInWords) {
+  const auto a = drawing("a.dxf", "42000,29700");
+  check.MacroLines = {"#SCALECHECK", "zoom 😀"};
+  run({a});
+  ASSERT_EQ(messages().size(), 1u);
+  EXPECT_EQ(messages()[0], "図面 " + a + " (1/1) の尺度チェック中にエラーが発生しました。\r\n"
+                           "AutoCAD に入力する文字列 \"zoom 😀\" に AutoCAD で扱えない文字 「😀」(U+1F600) が"
+                           "あるため、入力できませんでした。\r\n尺度チェックを中止しました。");
+  const Texts t = typed();
+  EXPECT_EQ(Texts(t.end() - 6, t.end()), (Texts{"FILEDIA\n", "1\n", "CMDDIA\n", "1\n", "PROXYNOTICE\n", "1\n"}));
+}
+
+TEST_F(ScaleCheckTest, AProgramFolderAutoCADCannotSaveIntoRefusesTheCheckUntyped) {
+  check.TempDrawingPath = env.path("髙橋①한/tmp.dwg");
+  run({drawing("a.dxf", "42000,29700")});
+  ASSERT_EQ(messages().size(), 1u);
+  EXPECT_NE(messages()[0].find("扱えない文字 「한」(U+D55C)"), std::string::npos) << messages()[0];
+  EXPECT_NE(messages()[0].find("フォルダに移してから使ってください。"), std::string::npos);
+  EXPECT_TRUE(typed().empty());
+  EXPECT_TRUE(grid.empty());  // no window
+}
+
+TEST_F(ScaleCheckTest, TheLimitsSettingRefusesAPathAutoCADCannotBeGivenBeforeTyping) {
+  setter.SetHandles(check.GetHandles());
+  const std::string odd = env.path("e\xCC\x81.dxf");
+  EXPECT_FALSE(setter.RunScaleSet(odd, 100, 0, 0, 420, 297, false, 1, 1, 1));
+  EXPECT_TRUE(typed().empty());
+  ASSERT_EQ(messages().size(), 1u);
+  EXPECT_EQ(messages()[0], odd + "\r\nこの図面のパスには AutoCAD で扱えない文字 「\xCC\x81」(U+0301) が含まれている"
+                                 "ため、開くことができません。\r\nこの図面の図面範囲は設定されませんでした。");
+  // A path it can be given is set as before.
+  EXPECT_TRUE(setter.RunScaleSet(drawing("髙～.dxf", "12,9"), 100, 0, 0, 420, 297, false, 1, 1, 1));
+  EXPECT_EQ(count("420,297\n"), 1);
+}
+
 // ---------------------------------------------------------------- the window
 
 class ScaleWindowTest : public ScaleCheckTest {

@@ -5,6 +5,7 @@
 #include "acadsim/acadsim_support.h"
 #include "acadsim/sim_host.h"
 #include "base/codec.h"
+#include "base/paths.h"
 #include "plot/ploter.h"
 #include "plot/plotteing_form.h"
 #include "scalecheck/scale_form.h"
@@ -234,6 +235,59 @@ TEST_F(PlotDispatchTest, ScaleCheckConnectsMeasuresAndNoPlotStartsWhileItsWindow
   EXPECT_FALSE(main->Checking);
   EXPECT_EQ(main->ScaleCheck->Scales.size(), 2u);
   EXPECT_EQ(main->ScaleCheck->Scales[0].A3, "1/1");  // limits of an A3 sheet
+}
+
+// The drop lets only paths AutoCAD can be given into the tree, but saving
+// prints an archive's drawing from its kept copy, in a folder the user chose:
+// the run checks the path again, skips that drawing and prints the next.
+TEST_F(PlotDispatchTest, AKeptCopyInAFolderAutoCADCannotBeGivenIsSkippedByTheRun) {
+  addDrawing("arc/p.dwg");
+  const std::string other = addDrawing("z.dwg");
+  main->TempExtractFolders = {env.path("arc")};
+  main->KeptExtractFolders = {env.path("保管_한")};
+  main->ModifySaveCheckBox->setChecked(true);
+  main->FileSortRadioGroup->setItemIndex(2);
+  env.ui.answers = {ui::MsgResult::Yes};
+  main->Ploter1Btn->click();
+  const std::string kept = env.path("保管_한") + "/p.dwg";
+  EXPECT_EQ((std::vector<std::string>{kSaveQuestion,
+                                      kept + "\r\nこの図面のパスには AutoCAD で扱えない文字 「한」(U+D55C) が含まれているため、"
+                                             "開くことができません。\r\nこの図面の印刷はキャンセルされます。",
+                                      kDone}),
+            messageTexts());
+  EXPECT_EQ(1, opens());  // z.dwg only
+  EXPECT_EQ(other, saves().back());
+}
+
+// ---------------------------------------------------------------- the program folder
+
+TEST_F(PlotDispatchTest, AProgramFolderAutoCADCannotSaveIntoRefusesBothCommandsBeforeConnecting) {
+  // The program as it would be installed in a folder with a Korean name.
+  const std::string folder = env.folder() + "Kestrel_한/";
+  base::createFolders(folder);
+  main.reset();
+  env.setProgramFolder(folder);
+  main = std::make_unique<shell::TMain>();
+  main->show();
+  main->Ploters[0]->SetAcadExePath(kAcad);
+  main->ScaleCheck->SetAcadExePath(kAcad);
+  main->Ploter1Btn->click();
+  // An empty tree is still told first.
+  EXPECT_EQ(std::vector<std::string>{kNoDrawings}, messageTexts());
+  addDrawing("a.dxf");
+  main->Ploter1Btn->click();
+  main->ScaleCheckBitBtn->click();
+  ASSERT_EQ(3u, env.ui.messages.size());
+  const std::string refusal = "Kestrel のフォルダ\r\n" + env.folder() + "Kestrel_한\r\nのパスには AutoCAD で扱えない文字 "
+                              "「한」(U+D55C) が含まれているため、AutoCAD に作業用の図面 tmp.dwg を保存させることが"
+                              "できません。\r\nKestrel を、パスに AutoCAD で扱える文字だけを含むフォルダに移してから"
+                              "使ってください。";
+  EXPECT_EQ(refusal, env.ui.messages[1].text);
+  EXPECT_EQ(refusal, env.ui.messages[2].text);
+  EXPECT_EQ("TMain", env.ui.messages[2].ownerClass);
+  EXPECT_FALSE(connectionTried());
+  EXPECT_FALSE(main->Plotting);
+  EXPECT_FALSE(main->Checking);
 }
 
 }  // namespace

@@ -83,6 +83,7 @@ int usage() {
       "       kdriver children TITLE\n"
       "       kdriver click TITLE BUTTON-TEXT\n"
       "       kdriver profile-check FOLDER\n"
+      "       kdriver cp932-check\n"
       "       kdriver link [folder DIR] STEP...   steps: start PATH ARG SECONDS | find 2000|2004 |\n"
       "                                           send TEXT | prompt | var NAME | quit | gone SECONDS\n"
       "       kdriver drop TITLE FILE...\n"
@@ -195,6 +196,36 @@ int cmdProfileCheck(const std::vector<std::string>& a) {
   out(std::string(okSys ? "ok   " : "FAIL ") + "system-written file read by the program");
   if (!okSys) ++failures;
   out(failures ? "profile-check: FAILED" : "profile-check: passed");
+  return failures ? 1 : 0;
+}
+
+// The Win32 code page table must answer like iconv does natively on what
+// may be handed to AutoCAD: the NEC and IBM extensions and the full-width
+// tilde pass, what has no code of its own is named.
+int cmdCp932Check(const std::vector<std::string>&) {
+  struct Case {
+    std::string text, culprit;  // culprit empty: the text passes
+  };
+  const std::vector<Case> cases = {
+      {"C:\\図面\\髙橋①\\t1.dxf", ""},
+      {"ｱｲｳ\\a～b.dwg", ""},
+      {"纊ⅰ≒", ""},
+      {"C:\\図面_한글\\k1.dxf", "한"},
+      {"C:\\b😀c.dwg", "😀"},
+      {"C:\\か\xE3\x82\x99.dwg", "\xE3\x82\x99"},
+      {"C:\\\xE3\x80\x9C.dwg", "\xE3\x80\x9C"},
+      {"\xC2\xA5", "\xC2\xA5"},
+  };
+  int failures = 0;
+  for (const Case& c : cases) {
+    const std::string got = base::firstCharWithoutCp932(c.text).value_or("");
+    bool ok = got == c.culprit;
+    // What passes must come back the same from its bytes.
+    if (ok && c.culprit.empty()) ok = base::cp932ToUtf8(base::utf8ToCp932(c.text)) == c.text;
+    out(std::string(ok ? "ok   " : "FAIL ") + c.text + " culprit=\"" + got + "\" expected=\"" + c.culprit + "\"");
+    if (!ok) ++failures;
+  }
+  out(failures ? "cp932-check: FAILED" : "cp932-check: passed");
   return failures ? 1 : 0;
 }
 
@@ -513,6 +544,7 @@ int wmain(int argc, wchar_t** argv) {
   if (cmd == "children") return cmdChildren(args);
   if (cmd == "click") return cmdClick(args);
   if (cmd == "profile-check") return cmdProfileCheck(args);
+  if (cmd == "cp932-check") return cmdCp932Check(args);
   if (cmd == "link") return cmdLink(args);
   if (cmd == "drop") return cmdDrop(args);
   if (cmd == "wait-box") return cmdWaitBox(args);
