@@ -11,12 +11,14 @@ Program::Program() {
   GetDirDlg = std::make_unique<TGetDirDlg>();
   PageSizeForm = std::make_unique<printerconfig::TPageSizeForm>(Main->PaperTablePath, Main->SettingsFilePath);
   PlotteingForm = std::make_unique<plot::TPlotteingForm>(Main->SettingsFilePath);
+  SettingSaveLoadDlg = std::make_unique<printerconfig::TSettingSaveLoadDlg>();
   GetAutoCADHandleForm = std::make_unique<acadlink::TGetAutoCADHandleForm>();
   ScaleCheckProgressForm = std::make_unique<scalecheck::TScaleCheckProgressForm>();
   Main->AboutBox = AboutBox.get();
   Main->GetDirDlg = GetDirDlg.get();
   Main->PageSizeForm = PageSizeForm.get();
   Main->PlotteingForm = PlotteingForm.get();
+  Main->SettingSaveLoadDlg = SettingSaveLoadDlg.get();
   Main->GetAutoCADHandleForm = GetAutoCADHandleForm.get();
   Main->ScaleCheckProgressForm = ScaleCheckProgressForm.get();
 }

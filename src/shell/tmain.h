@@ -29,6 +29,7 @@ class TScaleCheckProgressForm;
 
 namespace printerconfig {
 class TPageSizeForm;
+class TSettingSaveLoadDlg;
 }
 
 namespace shell {
@@ -194,6 +195,7 @@ class TMain : public ui::Form {
   printerconfig::TPageSizeForm* PageSizeForm = nullptr;
   plot::TPlotteingForm* PlotteingForm = nullptr;
   scalecheck::TScaleCheckProgressForm* ScaleCheckProgressForm = nullptr;
+  printerconfig::TSettingSaveLoadDlg* SettingSaveLoadDlg = nullptr;
   acadlink::TGetAutoCADHandleForm* GetAutoCADHandleForm = nullptr;
 
  private:
