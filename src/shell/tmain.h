@@ -30,6 +30,7 @@ class TScaleCheckProgressForm;
 namespace printerconfig {
 class TPageSizeForm;
 class TSettingSaveLoadDlg;
+class TAddSettingForm;
 }
 
 namespace shell {
@@ -195,6 +196,7 @@ class TMain : public ui::Form {
   printerconfig::TPageSizeForm* PageSizeForm = nullptr;
   plot::TPlotteingForm* PlotteingForm = nullptr;
   scalecheck::TScaleCheckProgressForm* ScaleCheckProgressForm = nullptr;
+  printerconfig::TAddSettingForm* AddSettingForm = nullptr;
   printerconfig::TSettingSaveLoadDlg* SettingSaveLoadDlg = nullptr;
   acadlink::TGetAutoCADHandleForm* GetAutoCADHandleForm = nullptr;
 
