@@ -12,6 +12,7 @@ Program::Program() {
   PageSizeForm = std::make_unique<printerconfig::TPageSizeForm>(Main->PaperTablePath, Main->SettingsFilePath);
   PlotteingForm = std::make_unique<plot::TPlotteingForm>(Main->SettingsFilePath);
   AddSettingForm = std::make_unique<printerconfig::TAddSettingForm>(Main->SettingsFilePath);
+  PlotterErrForm = std::make_unique<printerconfig::TPlotterErrForm>();
   SettingSaveLoadDlg = std::make_unique<printerconfig::TSettingSaveLoadDlg>();
   GetAutoCADHandleForm = std::make_unique<acadlink::TGetAutoCADHandleForm>();
   ScaleCheckProgressForm = std::make_unique<scalecheck::TScaleCheckProgressForm>();
@@ -20,6 +21,7 @@ Program::Program() {
   Main->PageSizeForm = PageSizeForm.get();
   Main->PlotteingForm = PlotteingForm.get();
   Main->AddSettingForm = AddSettingForm.get();
+  Main->PlotterErrForm = PlotterErrForm.get();
   Main->SettingSaveLoadDlg = SettingSaveLoadDlg.get();
   Main->GetAutoCADHandleForm = GetAutoCADHandleForm.get();
   Main->ScaleCheckProgressForm = ScaleCheckProgressForm.get();

@@ -31,6 +31,7 @@ namespace printerconfig {
 class TPageSizeForm;
 class TSettingSaveLoadDlg;
 class TAddSettingForm;
+class TPlotterErrForm;
 }
 
 namespace shell {
@@ -197,6 +198,7 @@ class TMain : public ui::Form {
   plot::TPlotteingForm* PlotteingForm = nullptr;
   scalecheck::TScaleCheckProgressForm* ScaleCheckProgressForm = nullptr;
   printerconfig::TAddSettingForm* AddSettingForm = nullptr;
+  printerconfig::TPlotterErrForm* PlotterErrForm = nullptr;
   printerconfig::TSettingSaveLoadDlg* SettingSaveLoadDlg = nullptr;
   acadlink::TGetAutoCADHandleForm* GetAutoCADHandleForm = nullptr;
 
