@@ -172,7 +172,9 @@ void PageSizeClass::AcquirePaperNames(const std::vector<std::string>& devices, i
     }
   }
 
+  bool saved = true;
   if (!gone && !SaveAsTempDrawing(W)) {
+    saved = false;
     if (lastWaitEnd_ == WaitEnd::AcadGone) gone = true;
     else SendCommand(acadlink::kEsc);  // not saved; the settings still go back
   }
@@ -181,6 +183,9 @@ void PageSizeClass::AcquirePaperNames(const std::vector<std::string>& devices, i
     SendCommand("CMDDIA\n"), pause(W), SendCommand(base::intToStr(cmdDia) + "\n"), pause(W);
     SendCommand("PROXYNOTICE\n"), SendCommand(base::intToStr(proxyNotice) + "\n");
     if (closeAutoCAD) SendCommand("quit\n");
+    if (!saved)
+      ui::showMessage(nullptr, "図面の保存中に" + acadlink::WaitFailureText(lastWaitEnd_, bounds().limitMs) +
+                                   "\r\n図面は保存されていません。");
   } else {
     ui::showMessage(nullptr, "用紙取得中に" + acadlink::WaitFailureText(WaitEnd::AcadGone, 0) +
                                  "\r\n用紙取得を中止しました。");

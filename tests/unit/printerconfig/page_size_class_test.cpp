@@ -239,6 +239,8 @@ TEST_F(ScriptedAcquisitionTest, OnlyTheWholeSaveQuestionWithItsTrailingBlankIsAn
   EXPECT_EQ(typedCount("\x1b"), 1);
   ASSERT_FALSE(acad.typed.empty());
   EXPECT_EQ(acad.typed.back(), "1\n");
+  const std::string done = "各プリンタの用紙サイズを取得しました。！！";
+  EXPECT_EQ(messages(), (Texts{done, "図面の保存中にAutoCAD が 5 秒待ってもコマンド待ちに戻りませんでした。\r\n図面は保存されていません。", done}));
 }
 
 }  // namespace
