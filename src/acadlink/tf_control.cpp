@@ -397,6 +397,18 @@ void TfControl::CopyHistoryToClipboard() {
   platform::desktop().sendCommand(TextWindow, kCopyHistoryCommand, 0);
 }
 
+ClipboardKeeper::ClipboardKeeper() : text_(platform::clipboard().getText()) {}
+
+ClipboardKeeper::~ClipboardKeeper() {
+  try {
+    if (text_.empty()) platform::clipboard().clear();
+    else platform::clipboard().setText(text_);
+  } catch (...) {
+    // Not worth ending the program for: the user's text is lost, as it
+    // would have been without the keeper.
+  }
+}
+
 WindowHandle StartHelperProgram(const std::string& programPath, const std::string& argument,
                                 const std::string& windowTitle) {
   const std::string commandLine = argument.empty() ? programPath : programPath + " " + argument;

@@ -142,6 +142,20 @@ class TfControl {
   bool startAutoCAD();
 };
 
+// The link carries AutoCAD's history over the clipboard. This keeps the
+// text the user had there and puts it back when it goes out of scope (an
+// empty clipboard stays empty; what is not text cannot be kept).
+class ClipboardKeeper {
+ public:
+  ClipboardKeeper();
+  ~ClipboardKeeper();
+  ClipboardKeeper(const ClipboardKeeper&) = delete;
+  ClipboardKeeper& operator=(const ClipboardKeeper&) = delete;
+
+ private:
+  std::string text_;
+};
+
 // The default shown in a prompt line: between "<" and ">", without the
 // quotes of a text value; the whole line when it shows neither.
 std::string CutPromptDefault(const std::string& promptLine);

@@ -1,5 +1,5 @@
-// The shell services the drawing list needs: shortcut targets and the small
-// icons shown in the drawing tree.
+// The shell services the program needs: shortcut targets and the small
+// icons shown in the drawing tree, and deleting a file to the recycle bin.
 #pragma once
 #include <cstdint>
 #include <optional>
@@ -25,6 +25,9 @@ class Shell {
   virtual IconHandle smallFileIcon(const std::string& extension) = 0;
   // The small icon of a folder; the caller owns the handle.
   virtual IconHandle smallFolderIcon() = 0;
+  // Moves a file to the recycle bin without asking for confirmation; the
+  // shell reports a failure to the user itself. True when the file went.
+  virtual bool deleteToRecycleBin(const std::string& path, WindowHandle owner) = 0;
 };
 
 }  // namespace platform

@@ -259,11 +259,15 @@ bool Ploter::IsLayoutScopeDefault() {
 void Ploter::ListLayouts(int sortOrder) {
   SendCommand("-Layout\n");
   SendCommand("?\n");
-  CopyHistoryToClipboard();
-  platform::clock().sleepMs(acadlink::timing::kClipboardMs);
-  const std::vector<std::string> lines = historyLines(platform::clipboard().getText());
-  platform::clock().sleepMs(acadlink::timing::kClipboardMs);
-  platform::clipboard().clear();
+  std::vector<std::string> lines;
+  {
+    const acadlink::ClipboardKeeper keep;
+    CopyHistoryToClipboard();
+    platform::clock().sleepMs(acadlink::timing::kClipboardMs);
+    lines = historyLines(platform::clipboard().getText());
+    platform::clock().sleepMs(acadlink::timing::kClipboardMs);
+    platform::clipboard().clear();
+  }
 
   // The listing is the block of lines with "名" at the end of the history.
   std::vector<std::string> names;

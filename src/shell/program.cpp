@@ -12,6 +12,9 @@ Program::Program() {
   GetDirDlg = std::make_unique<TGetDirDlg>();
   PageSizeForm = std::make_unique<printerconfig::TPageSizeForm>(Main->PaperTablePath, Main->SettingsFilePath);
   PlotteingForm = std::make_unique<plot::TPlotteingForm>(Main->SettingsFilePath);
+  AddSettingForm = std::make_unique<printerconfig::TAddSettingForm>(Main->SettingsFilePath);
+  PlotterErrForm = std::make_unique<printerconfig::TPlotterErrForm>();
+  SettingSaveLoadDlg = std::make_unique<printerconfig::TSettingSaveLoadDlg>();
   GetAutoCADHandleForm = std::make_unique<acadlink::TGetAutoCADHandleForm>();
   ScaleCheckProgressForm = std::make_unique<scalecheck::TScaleCheckProgressForm>();
   Main->SettingForm = Setting.get();
@@ -19,8 +22,14 @@ Program::Program() {
   Main->GetDirDlg = GetDirDlg.get();
   Main->PageSizeForm = PageSizeForm.get();
   Main->PlotteingForm = PlotteingForm.get();
+  Main->AddSettingForm = AddSettingForm.get();
+  Main->PlotterErrForm = PlotterErrForm.get();
+  Main->SettingSaveLoadDlg = SettingSaveLoadDlg.get();
   Main->GetAutoCADHandleForm = GetAutoCADHandleForm.get();
   Main->ScaleCheckProgressForm = ScaleCheckProgressForm.get();
+  // The acquisition's macro is handed over by the settings dialog while it is open.
+  AddSettingForm->ScaleCheckMacro = Main->ScaleCheck.get();
+  AddSettingForm->ScaleSetMacro = Main->ScaleSet.get();
 }
 
 Program::~Program() = default;

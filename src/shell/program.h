@@ -5,7 +5,10 @@
 
 #include "acadlink/get_autocad_handle_form.h"
 #include "plot/plotteing_form.h"
+#include "printerconfig/add_setting_form.h"
 #include "printerconfig/page_size_form.h"
+#include "printerconfig/plotter_err_form.h"
+#include "printerconfig/setting_save_load_dlg.h"
 #include "printerconfig/setting_form.h"
 #include "scalecheck/check_progress_form.h"
 #include "shell/about_box.h"
@@ -29,6 +32,9 @@ class Program {
   std::unique_ptr<TGetDirDlg> GetDirDlg;
   std::unique_ptr<printerconfig::TPageSizeForm> PageSizeForm;
   std::unique_ptr<plot::TPlotteingForm> PlotteingForm;
+  std::unique_ptr<printerconfig::TAddSettingForm> AddSettingForm;
+  std::unique_ptr<printerconfig::TPlotterErrForm> PlotterErrForm;
+  std::unique_ptr<printerconfig::TSettingSaveLoadDlg> SettingSaveLoadDlg;
   std::unique_ptr<acadlink::TGetAutoCADHandleForm> GetAutoCADHandleForm;
   std::unique_ptr<scalecheck::TScaleCheckProgressForm> ScaleCheckProgressForm;
 };

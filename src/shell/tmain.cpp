@@ -8,6 +8,7 @@
 #include "drawings/drawing_list.h"
 #include "platform/context.h"
 #include "plot/ploter.h"
+#include "printerconfig/button_sets.h"
 #include "printerconfig/page_size_form.h"
 #include "printerconfig/paper_table.h"
 #include "printerconfig/setting_form.h"
@@ -298,12 +299,8 @@ void TMain::LoadLayoutSizes() {
 
 void TMain::FillButtonSetCombo(const std::string& setName) {
   BtnSetComboBox->clear();
-  const std::string folder = platform::programFolder() + "BottonSets";
-  for (const base::DirEntry& e : base::listFolder(folder)) {
-    if (e.name == "." || e.name == ".." || e.name == "base.ini") continue;
-    if (e.name.find(".ini") == std::string::npos) continue;
-    BtnSetComboBox->addItem(base::withoutExtension(e.name));
-  }
+  for (const std::string& name : printerconfig::ListButtonSets(printerconfig::ButtonSetFolder()))
+    BtnSetComboBox->addItem(name);
   BtnSetComboBox->setItemIndex(BtnSetComboBox->indexOf(setName));
 }
 

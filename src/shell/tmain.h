@@ -31,6 +31,9 @@ namespace printerconfig {
 class TPageSizeForm;
 class TSetting;
 struct AcadSettings;
+class TSettingSaveLoadDlg;
+class TAddSettingForm;
+class TPlotterErrForm;
 }
 
 namespace shell {
@@ -199,6 +202,9 @@ class TMain : public ui::Form {
   printerconfig::TPageSizeForm* PageSizeForm = nullptr;
   plot::TPlotteingForm* PlotteingForm = nullptr;
   scalecheck::TScaleCheckProgressForm* ScaleCheckProgressForm = nullptr;
+  printerconfig::TAddSettingForm* AddSettingForm = nullptr;
+  printerconfig::TPlotterErrForm* PlotterErrForm = nullptr;
+  printerconfig::TSettingSaveLoadDlg* SettingSaveLoadDlg = nullptr;
   acadlink::TGetAutoCADHandleForm* GetAutoCADHandleForm = nullptr;
 
  private:

@@ -1,5 +1,7 @@
 #include "platform/sim/sim_shell.h"
 
+#include "base/paths.h"
+
 namespace platform {
 
 void SimShell::defineShortcut(const std::string& linkPath, const std::string& target) {
@@ -21,6 +23,11 @@ IconHandle SimShell::smallFileIcon(const std::string& extension) {
 IconHandle SimShell::smallFolderIcon() {
   iconRequests.push_back("folder");
   return next_++;
+}
+
+bool SimShell::deleteToRecycleBin(const std::string& path, WindowHandle) {
+  recycled.push_back(path);
+  return base::removeFile(path);
 }
 
 }  // namespace platform

@@ -73,4 +73,18 @@ IconHandle Win32Shell::smallFileIcon(const std::string& extension) {
 
 IconHandle Win32Shell::smallFolderIcon() { return smallIcon(L"folder", FILE_ATTRIBUTE_DIRECTORY); }
 
+bool Win32Shell::deleteToRecycleBin(const std::string& path, WindowHandle owner) {
+  // The operation takes a list of names, each ended by a NUL, the list by a
+  // second one.
+  std::wstring from = win32text::wide(path);
+  from.push_back(L'\0');
+  from.push_back(L'\0');
+  SHFILEOPSTRUCTW op{};
+  op.hwnd = reinterpret_cast<HWND>(owner);
+  op.wFunc = FO_DELETE;
+  op.pFrom = from.c_str();
+  op.fFlags = FOF_ALLOWUNDO | FOF_NOCONFIRMATION;
+  return SHFileOperationW(&op) == 0 && !op.fAnyOperationsAborted;
+}
+
 }  // namespace platform

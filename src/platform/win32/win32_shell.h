@@ -15,6 +15,7 @@ class Win32Shell : public Shell {
   std::optional<std::string> resolveShortcut(const std::string& linkPath, WindowHandle owner) override;
   IconHandle smallFileIcon(const std::string& extension) override;
   IconHandle smallFolderIcon() override;
+  bool deleteToRecycleBin(const std::string& path, WindowHandle owner) override;
 
  private:
   // COM is initialised on the user-interface thread at the first link and

@@ -121,6 +121,20 @@ TEST_F(ListingFixture, NamesFromTheListingSortedBothWays) {
   EXPECT_EQ(p.LayoutNames, (std::vector<std::string>{"平面 図", "Layout1", "b-詳細名"}));
 }
 
+TEST_F(ListingFixture, TheUsersClipboardTextIsPutBackAfterTheListing) {
+  history = kListing2004;
+  env.clipboard.setText("ユーザーの文字");
+  std::string seenDuringCopy;
+  env.desktop.window(acad.text)->onCommand = [&](std::uintptr_t cmd, std::intptr_t) {
+    seenDuringCopy = env.clipboard.getText();  // emptied for the copy
+    if (cmd == 32781) env.clipboard.setText(history);
+  };
+  p.ListLayouts(0);
+  EXPECT_EQ(p.LayoutNames.size(), 3u);
+  EXPECT_EQ(seenDuringCopy, "");
+  EXPECT_EQ(env.clipboard.getText(), "ユーザーの文字");
+}
+
 TEST_F(ListingFixture, HalfWidthLabelsOfTheOlderReleases) {
   history =
       "ｺﾏﾝﾄﾞ: -Layout\r\n"
