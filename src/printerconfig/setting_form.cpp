@@ -1,5 +1,6 @@
 #include "printerconfig/setting_form.h"
 
+#include "acadlink/connect_autocad.h"
 #include "acadlink/tf_control.h"
 #include "base/numbers.h"
 #include "base/paths.h"
@@ -7,7 +8,11 @@
 #include "base/text.h"
 #include "platform/context.h"
 #include "plot/ploter.h"
+#include "printerconfig/add_setting_form.h"
+#include "printerconfig/button_sets.h"
+#include "printerconfig/page_size_class.h"
 #include "printerconfig/paper_table.h"
+#include "printerconfig/setting_save_load_dlg.h"
 #include "ui/application.h"
 #include "ui/placement.h"
 
@@ -315,13 +320,7 @@ void TSetting::UpdateOffsetControls() {
 }
 
 void TSetting::ListButtonSets(const std::string& setName) {
-  BottonSetComboBox->clear();
-  const std::string folder = platform::programFolder() + "BottonSets";
-  for (const base::DirEntry& e : base::listFolder(folder)) {
-    if (e.name == "." || e.name == ".." || e.name == "base.ini") continue;
-    if (e.name.find(".ini") == std::string::npos) continue;
-    BottonSetComboBox->addItem(base::withoutExtension(e.name));
-  }
+  BottonSetComboBox->setItems(printerconfig::ListButtonSets(ButtonSetFolder()));
   BottonSetComboBox->setItemIndex(BottonSetComboBox->indexOf(setName));
 }
 
@@ -401,6 +400,7 @@ void TSetting::FormShow() {
   }
   Committed = false;
   PaperSizeValues.clear();
+  Acquisition = std::make_unique<PageSizeClass>(SettingsPath);
   WorkingAcadPath = Settings.AcadExePath.empty() ? std::string(kNone) : Settings.AcadExePath;
   AcadArgEdit->setText(Settings.AcadArg);
   ShowAcadFolder();
@@ -428,6 +428,8 @@ void TSetting::FormShow() {
     if (Links.Ploters[i]) showButton(*this, P[i], *Links.Ploters[i]);
   UpdateOffsetControls();
   if (LowerPanel->visible()) setLowerPanel(false);
+  Acquisition->SetAcadExePath(WorkingAcadPath);
+  Acquisition->SetAcadArg(AcadArgEdit->text());
   FillPaperSizes();
   ListButtonSets(CurrentSetName);
   for (ButtonColumn& c : P) c.Modified = false;
@@ -439,6 +441,8 @@ void TSetting::FormClose() {
   base::ProfileFile ini(SettingsPath);
   ui::WritePlacement(ini, kSection, bounds());
   PaperSizeValues.clear();
+  // The acquisition's macro is written back as it goes.
+  Acquisition.reset();
 }
 
 void TSetting::setLowerPanel(bool shown) {
@@ -563,7 +567,11 @@ void TSetting::BottonSetComboBoxChange() {
 
 void TSetting::SaveLoadBitBtnClick() {
   BottonSetComboBoxDropDown();
-  if (Links.ButtonSetDialog) Links.ButtonSetDialog->showModal();
+  if (Links.ButtonSetDialog) {
+    Links.ButtonSetDialog->CurrentBtnSet = CurrentSetName;
+    Links.ButtonSetDialog->showModal();
+    CurrentSetName = Links.ButtonSetDialog->CurrentBtnSet;
+  }
   ListButtonSets(CurrentSetName);
   LoadButtonSet(CurrentSetName);
 }
@@ -574,23 +582,29 @@ void TSetting::PaperSizeBitBtnClick() {
 }
 
 void TSetting::AddSettingBitBtnClick() {
-  if (Links.AddSettingDialog) Links.AddSettingDialog->showModal();
+  if (!Links.AddSettingDialog) return;
+  // The acquisition macro is the one this dialog's acquisition object holds.
+  Links.AddSettingDialog->PageSizeMacro = Acquisition.get();
+  Links.AddSettingDialog->showModal();
+  Links.AddSettingDialog->PageSizeMacro = nullptr;
 }
 
 void TSetting::GetPageSizeBitBtnClick() {
   FillDeviceLists();
-  if (!Links.AcquirePapers) return;
-  AcadSettings now = Settings;
-  now.AcadExePath = WorkingAcadPath;
-  now.AcadArg = AcadArgEdit->text();
-  now.StartWait = base::tryParseInt(AcadStartWaitEdit->text()).value_or(Settings.StartWait);
-  now.AcadCommandWait = base::tryParseInt(CommandWaitEdit->text()).value_or(Settings.AcadCommandWait);
-  now.AcadWaitLimit = base::tryParseInt(AcadWaitLimitEdit->text()).value_or(Settings.AcadWaitLimit);
-  now.AcadClose = AcadCloseChkBox->checked();
-  now.FileDia = FileDiaComboBox->itemIndex();
-  now.CmdDia = CmdDiaComboBox->itemIndex();
-  now.Proxynotice = ProcxyComboBox->itemIndex();
-  Links.AcquirePapers(P[0].PrtDvCmbBx->items(), now);
+  if (!Acquisition || !Links.RecognitionForm) return;
+  Acquisition->SetAcadExePath(WorkingAcadPath);
+  Acquisition->SetAcadArg(AcadArgEdit->text());
+  // The dialog's values as they stand, not yet committed.
+  const int startWait = base::tryParseInt(AcadStartWaitEdit->text()).value_or(Settings.StartWait);
+  if (!acadlink::ConnectAutoCAD(*Acquisition, startWait, acadlink::kPaperCancelMessage,
+                                acadlink::kPaperFailureMessage, *Links.RecognitionForm))
+    return;
+  Acquisition->AcadWaitLimit = base::tryParseInt(AcadWaitLimitEdit->text()).value_or(Settings.AcadWaitLimit);
+  Acquisition->PlotterErrForm = Links.PlotterErrForm;
+  Acquisition->AcquirePaperNames(P[0].PrtDvCmbBx->items(),
+                                 base::tryParseInt(CommandWaitEdit->text()).value_or(Settings.AcadCommandWait),
+                                 ProcxyComboBox->itemIndex(), CmdDiaComboBox->itemIndex(), FileDiaComboBox->itemIndex(),
+                                 AcadCloseChkBox->checked());
 }
 
 }  // namespace printerconfig

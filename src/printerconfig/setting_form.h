@@ -11,12 +11,18 @@
 
 namespace acadlink {
 class TfControl;
+class TGetAutoCADHandleForm;
 }
 namespace plot {
 class Ploter;
 }
 
 namespace printerconfig {
+
+class PageSizeClass;
+class TAddSettingForm;
+class TPlotterErrForm;
+class TSettingSaveLoadDlg;
 
 // The main window's settings that the dialog edits; a copy goes in at show,
 // and OK hands the edited copy back.
@@ -48,13 +54,11 @@ struct SettingLinks {
   // The folder choice: caption and start folder in, the chosen folder out
   // (the start folder on cancel).
   std::function<std::string(const std::string& caption, const std::string& start)> ChooseFolder;
-  ui::Form* PaperSizeDialog = nullptr;  // "用紙定義"
-  ui::Form* ButtonSetDialog = nullptr;  // "追加 削除"
-  ui::Form* AddSettingDialog = nullptr; // "さらに詳細"
-  // The paper-name acquisition with the dialog's values as they stand
-  // (devices of button 1's list, command wait, AutoCAD close, the three
-  // 0/1 values); it connects to AutoCAD itself.
-  std::function<void(const std::vector<std::string>& devices, const AcadSettings& current)> AcquirePapers;
+  ui::Form* PaperSizeDialog = nullptr;                  // "用紙定義"
+  TSettingSaveLoadDlg* ButtonSetDialog = nullptr;      // "追加 削除"
+  TAddSettingForm* AddSettingDialog = nullptr;         // "さらに詳細"
+  TPlotterErrForm* PlotterErrForm = nullptr;           // the acquisition's failures
+  acadlink::TGetAutoCADHandleForm* RecognitionForm = nullptr;  // for the connection
 };
 
 class TSetting : public ui::Form {
@@ -134,6 +138,9 @@ class TSetting : public ui::Form {
   std::string FileDialogInitialPath;
   bool FirstShown = false;
   SettingLinks Links;
+  // The paper-name acquisition: made at each show over the main settings
+  // file (its macro lives there), gone at close.
+  std::unique_ptr<PageSizeClass> Acquisition;
 
   // Routines.
   void FillDeviceLists();

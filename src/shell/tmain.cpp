@@ -425,6 +425,10 @@ void TMain::SettingMenuClick() {
         return GetDirDlg->choose(caption, start);
       };
     l.PaperSizeDialog = PageSizeForm;
+    l.ButtonSetDialog = SettingSaveLoadDlg;
+    l.AddSettingDialog = AddSettingForm;
+    l.PlotterErrForm = PlotterErrForm;
+    l.RecognitionForm = GetAutoCADHandleForm;
     SettingForm->Settings = acadSettings();
     SettingForm->showModal();
     if (SettingForm->Committed) applyAcadSettings(SettingForm->Settings);

@@ -10,7 +10,10 @@
 
 #include "base/codec.h"
 #include "base/profile.h"
+#include "acadlink/get_autocad_handle_form.h"
+#include "acadsim/sim_host.h"
 #include "plot/ploter.h"
+#include "printerconfig/plotter_err_form.h"
 #include "support/sim_env.h"
 
 namespace {
@@ -221,6 +224,37 @@ TEST_F(SettingTest, SwitchingSetsKeepsAnEditInTheSetThatWasShown) {
   plot::Ploter untouched(env.path("kestrel20.ini"), "Ploter1Fleld");
   untouched.LoadButton("Base");
   EXPECT_EQ(base::ProfileFile(env.path("BottonSets/Base.ini")).readString("Ploter1Fleld", "USERNAME", "-"), "-");
+}
+
+// ---------------------------------------------------------------- paper acquisition
+
+TEST_F(SettingTest, AcquisitionFromTheDialogStoresTheKnownDevicesPapersAndListsTheOthers) {
+  const std::string kAcad = "C:\\ACAD\\acad.exe";
+  acadsim::SimHost acad{env.desktop, env.clock, env.clipboard, env.processes};
+  acad.registerProgram(kAcad);
+  acad.options().session.workFolder = env.folder();
+  touch("plotters/Gone Plotter.pc3");
+  acadlink::TGetAutoCADHandleForm recognition;
+  printerconfig::TPlotterErrForm failures;
+  dlg->Links.RecognitionForm = &recognition;
+  dlg->Links.PlotterErrForm = &failures;
+  dlg->Settings.AcadExePath = kAcad;
+  std::vector<std::string> failed;
+  env.ui.modalHandlers["TPlotterErrForm"] = [&](ui::Form&) { failed = failures.ListBox1->items(); };
+  env.clipboard.setText("the user's own text");
+  inDialog = [](TSetting& d) {
+    d.GetPageSizeBitBtn->click();
+    // The new papers are offered at the next device choice.
+    auto& c = d.P[1];
+    c.PrtDvCmbBx->choose(c.PrtDvCmbBx->indexOf("DWG To PDF.pc3"));
+    EXPECT_GT(c.PaperNameCmbBx->count(), 1);
+    EXPECT_GE(c.PaperNameCmbBx->indexOf("ISO A3 (420.00 x 297.00 mm)"), 0);
+  };
+  open();
+  EXPECT_EQ(failed, Texts{"Gone Plotter.pc3"});
+  const base::ProfileFile ini(env.path("plot.ini"));
+  EXPECT_GT(ini.readInt("DWG To PDF.pc3", "PAGE", 0), 2);  // more than the two written by the test
+  EXPECT_EQ(env.clipboard.getText(), "the user's own text");
 }
 
 }  // namespace
