@@ -90,6 +90,8 @@ int usage() {
       "       kdriver wait-box TEXT [SECONDS]\n"
       "       kdriver copy-grid TITLE\n"
       "       kdriver menu-command TITLE ID\n"
+      "       kdriver click-nth TITLE BUTTON-TEXT N\n"
+      "       kdriver choose TITLE COMBO-N ITEM-TEXT\n"
       "       kdriver grid-click TITLE ROW FIRST-COLUMN-WIDTH ROW-HEIGHT");
   return 2;
 }
@@ -451,6 +453,55 @@ int cmdWaitBox(const std::vector<std::string>& a) {
   return IsWindow(s.box) ? 1 : 0;
 }
 
+// ---------------------------------------------------------------- controls by position
+
+// The n-th (0-based) child of a class, in the order the window lists them.
+HWND nthChild(HWND parent, const std::string& cls, int n) {
+  for (HWND c : childrenOf(parent))
+    if (classOf(c) == cls && n-- == 0) return c;
+  return nullptr;
+}
+
+// Clicks the n-th button (0-based) showing a text: forms with four columns
+// repeat their captions.
+int cmdClickNth(const std::vector<std::string>& a) {
+  if (a.size() < 3) return usage();
+  HWND h = findTop(a[0], 10);
+  if (!h) return 1;
+  int n = std::atoi(a[2].c_str());
+  for (HWND c : childrenOf(h)) {
+    if (classOf(c) != "Button" || titleOf(c) != a[1] || n-- != 0) continue;
+    PostMessageW(c, BM_CLICK, 0, 0);
+    return 0;
+  }
+  out("no button: " + a[1] + " #" + a[2]);
+  return 1;
+}
+
+// Chooses an item of the n-th combo box (0-based) as the user's choice
+// does: the selection, then the change notice to its parent.
+int cmdChoose(const std::vector<std::string>& a) {
+  if (a.size() < 3) return usage();
+  HWND h = findTop(a[0], 10);
+  if (!h) return 1;
+  HWND combo = nthChild(h, "ComboBox", std::atoi(a[1].c_str()));
+  if (!combo) {
+    out("no combo box #" + a[1]);
+    return 1;
+  }
+  const std::wstring item = W(a[2]);
+  const LRESULT i = SendMessageW(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(item.c_str()));
+  if (i == CB_ERR) {
+    out("no item: " + a[2]);
+    return 1;
+  }
+  SendMessageW(combo, CB_SETCURSEL, static_cast<WPARAM>(i), 0);
+  SendMessageW(GetParent(combo), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(combo), CBN_SELCHANGE),
+               reinterpret_cast<LPARAM>(combo));
+  out("chose " + a[2]);
+  return 0;
+}
+
 // ---------------------------------------------------------------- menus
 
 // Sends a window the command a click on one of its menu items sends
@@ -550,6 +601,8 @@ int wmain(int argc, wchar_t** argv) {
   if (cmd == "wait-box") return cmdWaitBox(args);
   if (cmd == "copy-grid") return cmdCopyGrid(args);
   if (cmd == "menu-command") return cmdMenuCommand(args);
+  if (cmd == "click-nth") return cmdClickNth(args);
+  if (cmd == "choose") return cmdChoose(args);
   if (cmd == "grid-click") return cmdGridClick(args);
   return usage();
 }
