@@ -168,22 +168,10 @@ void TSetting::buildLowerPanel() {
   LowerPanel->setBounds(0, 604, kDesignWidth - 8, kLowerPanelHeight - 8);
   LowerPanel->setVisible(false);
   ui::Panel* g = LowerPanel;
-  auto label = [this, g](const char* caption, int x, int y, int w) {
-    ui::Label* l = make<ui::Label>(g);
-    l->setCaption(caption);
-    l->setBounds(x, y, w, 16);
-    return l;
-  };
-  auto edit = [this, g](int x, int y, int w) {
-    ui::Edit* e = make<ui::Edit>(g);
-    e->setBounds(x, y, w, 21);
-    return e;
-  };
+  auto label = [this, g](const char* caption, int x, int y, int w) { return place<ui::Label>(g, caption, x, y, w, 16); };
+  auto edit = [this, g](int x, int y, int w) { return place<ui::Edit>(g, "", x, y, w, 21); };
   auto check = [this, g](const char* caption, int x, int y, int w) {
-    ui::CheckBox* b = make<ui::CheckBox>(g);
-    b->setCaption(caption);
-    b->setBounds(x, y, w, 18);
-    return b;
+    return place<ui::CheckBox>(g, caption, x, y, w, 18);
   };
   auto zeroOne = [this, g](int x, int y) {
     ui::ComboBox* b = make<ui::ComboBox>(g);

@@ -49,17 +49,8 @@ TScaleForm::TScaleForm(ScaleFormLinks links) : ui::Form("TScaleForm"), Links(std
   LimitsGroupBox->setCaption("図面範囲の設定（上の図面名をクリック）");
   LimitsGroupBox->setBounds(8, 266, 520, 160);
   ui::GroupBox* g = LimitsGroupBox;
-  auto label = [this, g](const char* caption, int x, int y, int w) {
-    ui::Label* l = make<ui::Label>(g);
-    l->setCaption(caption);
-    l->setBounds(x, y, w, 16);
-    return l;
-  };
-  auto edit = [this, g](int x, int y, int w) {
-    ui::Edit* e = make<ui::Edit>(g);
-    e->setBounds(x, y, w, 21);
-    return e;
-  };
+  auto label = [this, g](const char* caption, int x, int y, int w) { return place<ui::Label>(g, caption, x, y, w, 16); };
+  auto edit = [this, g](int x, int y, int w) { return place<ui::Edit>(g, "", x, y, w, 21); };
   FileTitleLabel = label("図面名", 12, 24, 60);
   FileNameLabel = label("", 80, 24, 420);
   SizeLabel = label("用紙サイズ", 12, 54, 70);

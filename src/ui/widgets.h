@@ -460,6 +460,15 @@ class Form : public Control {
     return raw;
   }
 
+  // A control with its caption and bounds, in one step.
+  template <typename T>
+  T* place(Control* parent, const std::string& caption, int x, int y, int w, int h) {
+    T* c = make<T>(parent);
+    c->setCaption(caption);
+    c->setBounds(x, y, w, h);
+    return c;
+  }
+
   // Showing and closing.
   void show();
   void hide();
