@@ -1,6 +1,7 @@
 #include "scalecheck/scale_form.h"
 
 #include <cmath>
+#include <memory>
 #include <stdexcept>
 
 #include "acadlink/timings.h"
@@ -8,6 +9,7 @@
 #include "base/paths.h"
 #include "base/profile.h"
 #include "base/text.h"
+#include "platform/automation.h"
 #include "platform/context.h"
 #include "printerconfig/paper_table.h"
 #include "ui/application.h"
@@ -21,6 +23,9 @@ constexpr const char* kSection = "ScaleCheckWindow";
 const std::string kAcadClosed = "Auto CADが閉じられています。このｳｲﾝﾄﾞｳを閉じて[？尺度]からやり直して下さい。";
 constexpr int kColumnWidths[9] = {120, 50, 50, 50, 50, 50, 60, 100, 100};
 const char* const kHeaders[9] = {"図面名", "A0", "A1", "A2", "A3", "A4", "DIMSCALE", "LIMMIN", "LIMMAX"};
+const std::string kNoExcel = "Excelを起動することができません。 ";
+// The sheet columns of the grid's columns, as Excel is given them.
+const char* const kSheetColumns[9] = {"a", "b", "c", "d", "e", "f", "g", "h", "i"};
 
 }  // namespace
 
@@ -92,9 +97,7 @@ TScaleForm::TScaleForm(ScaleFormLinks links) : ui::Form("TScaleForm"), Links(std
   ExcelBitBtn = make<ui::Button>(this);
   ExcelBitBtn->setCaption("Excel転送");
   ExcelBitBtn->setBounds(540, 300, 104, 30);
-  // The spreadsheet export is not part of this build yet; until then the
-  // grid's copy (Ctrl+C) carries the table.
-  ExcelBitBtn->setEnabled(false);
+  ExcelBitBtn->onClick = [this] { ExcelBitBtnClick(); };
   CloseBtn = make<ui::Button>(this);
   CloseBtn->setCaption("閉じる");
   CloseBtn->setBounds(540, 390, 104, 30);
@@ -260,6 +263,33 @@ void TScaleForm::CloseBtnClick() {
     platform::clock().sleepMs(acadlink::timing::kAfterQuitAutoCADMs);
   }
   close();
+}
+
+// ---------------------------------------------------------------- Excel
+
+void TScaleForm::ExcelBitBtnClick() {
+  std::unique_ptr<platform::AutoObject> excel;
+  try {
+    excel = platform::automation().create("Excel.Application");
+  } catch (const platform::AutomationError&) {
+    ui::showMessage(nullptr, kNoExcel);
+    return;
+  }
+  // Any failure from here on is reported by the event dispatch; what was
+  // written stays in the workbook, and the references go with the scope.
+  const std::unique_ptr<platform::AutoObject> app = excel->call("Application").object();
+  app->put("Visible", true);
+  app->call("WorkBooks").object()->call("Add");
+  const std::unique_ptr<platform::AutoObject> sheet = app->call("ActiveSheet").object();
+  const int rows = StringGrid1->rowCount();
+  for (int r = 0; r < rows; ++r) {
+    for (int c = 0; c < 9; ++c) {
+      const platform::AutoArgs at = {r + 1, std::string(kSheetColumns[c])};
+      // Text format first, so that 1/100 or 0,0 stay texts.
+      sheet->get("Cells", at).object()->put("NumberFormatLocal", std::string("@"));
+      sheet->get("Cells", at).object()->put("Value", StringGrid1->cell(c, r));
+    }
+  }
 }
 
 }  // namespace scalecheck

@@ -70,6 +70,7 @@ class TScaleForm : public ui::Form {
   void ScaleSetBtnClick();
   void CancelBtnClick();
   void CloseBtnClick();
+  void ExcelBitBtnClick();
 
  private:
   void fillRow(int row);
