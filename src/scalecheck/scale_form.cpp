@@ -12,6 +12,7 @@
 #include "platform/automation.h"
 #include "platform/context.h"
 #include "printerconfig/paper_table.h"
+#include "scalecheck/xlsx_file.h"
 #include "ui/application.h"
 #include "ui/placement.h"
 
@@ -26,6 +27,8 @@ const char* const kHeaders[9] = {"図面名", "A0", "A1", "A2", "A3", "A4", "DIM
 const std::string kNoExcel = "Excelを起動することができません。 ";
 // The sheet columns of the grid's columns, as Excel is given them.
 const char* const kSheetColumns[9] = {"a", "b", "c", "d", "e", "f", "g", "h", "i"};
+const std::string kAskWorkbook = "表をExcelブックのファイルとして保存しますか？";
+const std::string kWorkbookName = "尺度チェック.xlsx";
 
 }  // namespace
 
@@ -273,6 +276,7 @@ void TScaleForm::ExcelBitBtnClick() {
     excel = platform::automation().create("Excel.Application");
   } catch (const platform::AutomationError&) {
     ui::showMessage(nullptr, kNoExcel);
+    OfferWorkbookFile();
     return;
   }
   // Any failure from here on is reported by the event dispatch; what was
@@ -290,6 +294,28 @@ void TScaleForm::ExcelBitBtnClick() {
       sheet->get("Cells", at).object()->put("Value", StringGrid1->cell(c, r));
     }
   }
+}
+
+void TScaleForm::OfferWorkbookFile() {
+  if (ui::messageBox(nullptr, kAskWorkbook, ui::kMessageCaption, ui::MsgButtons::YesNo) != ui::MsgResult::Yes) return;
+  // Beside the drawings, where the user will look for it.
+  std::string folder = Scales && !Scales->empty() ? base::dirNameOf((*Scales)[0].FileName) : std::string();
+  if (folder.empty()) folder = platform::programFolder();
+  const auto path = ui::chooseFileToSave(this, "Excel ブック (*.xlsx)|*.xlsx", folder + kWorkbookName, "xlsx");
+  if (!path) return;
+  XlsxTable table;
+  table.SheetName = "尺度チェック";
+  for (int r = 0; r < StringGrid1->rowCount(); ++r) {
+    std::vector<std::string> row;
+    for (int c = 0; c < 9; ++c) row.push_back(StringGrid1->cell(c, r));
+    table.Rows.push_back(std::move(row));
+  }
+  table.ColumnWidths.assign(std::begin(kColumnWidths), std::end(kColumnWidths));
+  if (!base::writeFileAtomic(*path, XlsxBytes(table))) {
+    ui::showMessage(nullptr, *path + " に書き込めません。");
+    return;
+  }
+  platform::processes().shellOpen(*path, handle());
 }
 
 }  // namespace scalecheck

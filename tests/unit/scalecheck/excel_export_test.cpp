@@ -3,9 +3,14 @@
 // be started, and a failure in the middle of the transfer.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
+#include "base/paths.h"
 #include "platform/sim/sim_automation.h"
+#include "scalecheck/xlsx_file.h"
 #include "scalecheck/scale_form.h"
 #include "support/sim_env.h"
+#include "support/unzip.h"
 
 namespace {
 
@@ -115,6 +120,7 @@ TEST_F(ExcelExportTest, EachClickFillsANewWorkbookAgain) {
 
 TEST_F(ExcelExportTest, WithoutExcelTheUserIsToldAndNothingElseHappens) {
   server.failCreation = true;
+  env.ui.answers = {ui::MsgResult::Ok, ui::MsgResult::No};  // and no file instead
   form.ExcelBitBtn->click();
   ASSERT_FALSE(env.ui.messages.empty());
   EXPECT_EQ(env.ui.messages[0].text, "Excelを起動することができません。 ");
@@ -150,6 +156,108 @@ TEST_F(ExcelExportTest, AFailureOfTheFirstMemberStopsBeforeAnyCell) {
   EXPECT_EQ(messages()[0], server.failureMessage);
   EXPECT_EQ(server.calls.size(), 2u);
   EXPECT_EQ(server.liveObjects(), 0);
+}
+
+// ---------------------------------------------------------------- the workbook file instead
+
+class WorkbookFileTest : public ExcelExportTest {
+ protected:
+  std::string folder, proposed;
+  void SetUp() override {
+    ExcelExportTest::SetUp();
+    folder = env.folder() + "図面/";
+    std::filesystem::create_directories(folder);
+    scales[0].FileName = folder + "a3.dwg";
+    form.FillScaleGrid(scales, 3);
+    proposed = folder + "尺度チェック.xlsx";
+    server.failCreation = true;
+  }
+};
+
+TEST_F(WorkbookFileTest, WithoutExcelTheTableIsSavedBesideTheFirstDrawingAndOpened) {
+  env.ui.answers = {ui::MsgResult::Ok, ui::MsgResult::Yes};
+  env.ui.saveAnswers = {proposed};
+  form.ExcelBitBtn->click();
+
+  ASSERT_EQ(env.ui.messages.size(), 2u);
+  EXPECT_EQ(env.ui.messages[0].text, "Excelを起動することができません。 ");
+  EXPECT_EQ(env.ui.messages[1].caption, "Kestrel メッセージ");
+  EXPECT_EQ(env.ui.messages[1].buttons, ui::MsgButtons::YesNo);
+  ASSERT_EQ(env.ui.saveDialogs.size(), 1u);
+  EXPECT_EQ(env.ui.saveDialogs[0].initialPath, proposed);
+  EXPECT_EQ(env.ui.saveDialogs[0].filter, "Excel ブック (*.xlsx)|*.xlsx");
+  EXPECT_EQ(env.processes.opened, (Texts{proposed}));
+
+  ASSERT_TRUE(testing_support::unzipTests(proposed));
+  const std::string sheet = testing_support::unzipEntry(proposed, "xl/worksheets/sheet1.xml");
+  // The header in bold (style 1), the rest plain, all as texts.
+  EXPECT_NE(sheet.find("<c r=\"A1\" s=\"1\" t=\"inlineStr\"><is><t xml:space=\"preserve\">図面名</t></is></c>"),
+            std::string::npos);
+  EXPECT_NE(sheet.find("<c r=\"I1\" s=\"1\" t=\"inlineStr\"><is><t xml:space=\"preserve\">LIMMAX</t></is></c>"),
+            std::string::npos);
+  EXPECT_NE(sheet.find("<c r=\"A2\" s=\"0\" t=\"inlineStr\"><is><t xml:space=\"preserve\">a3.dwg</t></is></c>"),
+            std::string::npos);
+  EXPECT_NE(sheet.find("<c r=\"E2\" s=\"0\" t=\"inlineStr\"><is><t xml:space=\"preserve\">1/100</t></is></c>"),
+            std::string::npos);
+  EXPECT_NE(sheet.find("<c r=\"B3\" s=\"0\" t=\"inlineStr\"><is><t xml:space=\"preserve\">図面範囲</t></is></c>"),
+            std::string::npos);
+  EXPECT_NE(sheet.find("<row r=\"4\">"), std::string::npos);
+  EXPECT_EQ(sheet.find("<row r=\"5\">"), std::string::npos);
+  EXPECT_NE(testing_support::unzipEntry(proposed, "xl/workbook.xml").find("<sheet name=\"尺度チェック\""),
+            std::string::npos);
+  const std::string styles = testing_support::unzipEntry(proposed, "xl/styles.xml");
+  EXPECT_NE(styles.find("<font><b/>"), std::string::npos);
+  EXPECT_NE(testing_support::unzipEntry(proposed, "[[]Content_Types].xml").find("/xl/worksheets/sheet1.xml"),
+            std::string::npos);
+  EXPECT_NE(testing_support::unzipEntry(proposed, "_rels/.rels").find("Target=\"xl/workbook.xml\""),
+            std::string::npos);
+}
+
+TEST_F(WorkbookFileTest, NoOrACancelledDialogWritesNothing) {
+  env.ui.answers = {ui::MsgResult::Ok, ui::MsgResult::No};
+  form.ExcelBitBtn->click();
+  EXPECT_TRUE(env.ui.saveDialogs.empty());
+
+  env.ui.answers = {ui::MsgResult::Ok, ui::MsgResult::Yes};
+  env.ui.saveAnswers = {std::nullopt};
+  form.ExcelBitBtn->click();
+  EXPECT_EQ(env.ui.saveDialogs.size(), 1u);
+
+  EXPECT_FALSE(std::filesystem::exists(proposed));
+  EXPECT_TRUE(env.processes.opened.empty());
+  EXPECT_EQ(env.ui.messages.size(), 4u);
+}
+
+TEST_F(WorkbookFileTest, AFileThatCannotBeWrittenIsToldAndNotOpened) {
+  env.ui.answers = {ui::MsgResult::Ok, ui::MsgResult::Yes};
+  const std::string nowhere = env.folder() + "無い/尺度チェック.xlsx";
+  env.ui.saveAnswers = {nowhere};
+  form.ExcelBitBtn->click();
+  ASSERT_EQ(env.ui.messages.size(), 3u);
+  EXPECT_NE(env.ui.messages[2].text.find(nowhere), std::string::npos);
+  EXPECT_TRUE(env.processes.opened.empty());
+}
+
+TEST(XlsxFile, TextsAreEscapedAndColumnsNamedPastZ) {
+  scalecheck::XlsxTable t;
+  t.SheetName = "a&b";
+  t.Rows = {{"<x>", "a & \"b\"", std::string("c\x01" "d"), " lead"}};
+  const std::string archive = testing::TempDir() + "escaped.xlsx";
+  ASSERT_TRUE(base::writeFileAtomic(archive, scalecheck::XlsxBytes(t)));
+  const std::string sheet = testing_support::unzipEntry(archive, "xl/worksheets/sheet1.xml");
+  EXPECT_NE(sheet.find(">&lt;x&gt;</t>"), std::string::npos);
+  EXPECT_NE(sheet.find(">a &amp; &quot;b&quot;</t>"), std::string::npos);
+  EXPECT_NE(sheet.find(">cd</t>"), std::string::npos);  // no control characters in XML
+  EXPECT_NE(sheet.find("<t xml:space=\"preserve\"> lead</t>"), std::string::npos);
+  EXPECT_NE(testing_support::unzipEntry(archive, "xl/workbook.xml").find("name=\"a&amp;b\""), std::string::npos);
+  std::remove(archive.c_str());
+
+  EXPECT_EQ(scalecheck::XlsxColumnName(0), "A");
+  EXPECT_EQ(scalecheck::XlsxColumnName(8), "I");
+  EXPECT_EQ(scalecheck::XlsxColumnName(25), "Z");
+  EXPECT_EQ(scalecheck::XlsxColumnName(26), "AA");
+  EXPECT_EQ(scalecheck::XlsxColumnName(701), "ZZ");
+  EXPECT_EQ(scalecheck::XlsxColumnName(702), "AAA");
 }
 
 }  // namespace
