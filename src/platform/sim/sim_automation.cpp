@@ -9,8 +9,7 @@ std::string autoValueText(const AutoValue& v) {
   return {};
 }
 
-namespace {
-
+// One reference handed out by the simulated server.
 class SimAutoObject : public AutoObject {
  public:
   SimAutoObject(SimAutomation& server, std::string path) : server_(server), path_(std::move(path)) { ++server_.live_; }
@@ -23,14 +22,14 @@ class SimAutoObject : public AutoObject {
   AutoResult get(const std::string& member, const AutoArgs& args) override {
     server_.record({path_, member, AutoKind::Get, args});
     if (args.empty()) {
-      auto it = server_.properties.find({path_, member});
-      if (it != server_.properties.end()) return AutoResult(it->second);
+      auto it = server_.properties_.find({path_, member});
+      if (it != server_.properties_.end()) return AutoResult(it->second);
     }
     return AutoResult(child(member, args));
   }
   void put(const std::string& member, const AutoValue& value) override {
     server_.record({path_, member, AutoKind::Put, {value}});
-    server_.properties[{path_, member}] = value;
+    server_.properties_[{path_, member}] = value;
   }
 
  private:
@@ -47,8 +46,6 @@ class SimAutoObject : public AutoObject {
   std::string path_;
 };
 
-}  // namespace
-
 void SimAutomation::record(AutomationCall call) {
   calls.push_back(std::move(call));
   if (failAtCall > 0 && static_cast<int>(calls.size()) == failAtCall) throw AutomationError(failureMessage);
@@ -61,8 +58,8 @@ std::unique_ptr<AutoObject> SimAutomation::create(const std::string& progId) {
 }
 
 const AutoValue* SimAutomation::property(const std::string& path, const std::string& member) const {
-  auto it = properties.find({path, member});
-  return it == properties.end() ? nullptr : &it->second;
+  auto it = properties_.find({path, member});
+  return it == properties_.end() ? nullptr : &it->second;
 }
 
 }  // namespace platform

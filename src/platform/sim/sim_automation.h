@@ -17,6 +17,8 @@ namespace platform {
 
 enum class AutoKind { Create, Call, Get, Put };
 
+class SimAutoObject;
+
 struct AutomationCall {
   std::string path;    // the object: "Excel.Application.Application.ActiveSheet.Cells(1,a)"
   std::string member;  // for Create, the programmatic identifier
@@ -41,9 +43,10 @@ class SimAutomation : public Automation {
   // Objects handed out and not yet released.
   int liveObjects() const { return live_; }
 
-  // Internal: used by the simulated objects.
+ private:
+  friend class SimAutoObject;
   void record(AutomationCall call);
-  std::map<std::pair<std::string, std::string>, AutoValue> properties;
+  std::map<std::pair<std::string, std::string>, AutoValue> properties_;  // by (path, member)
   int live_ = 0;
 };
 
