@@ -29,6 +29,7 @@ ensure_packages() {
   command -v import >/dev/null && [ -x /usr/bin/import ] || need+=(imagemagick)
   [ -d /usr/share/fonts/opentype/ipafont-gothic ] || need+=(fonts-ipafont-gothic)
   command -v locale-gen >/dev/null || need+=(locales)
+  command -v unzip >/dev/null || need+=(unzip)  # the tests read written archives back
   if [ ${#need[@]} -gt 0 ]; then
     log "installing: ${need[*]}"
     export DEBIAN_FRONTEND=noninteractive

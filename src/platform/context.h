@@ -3,6 +3,7 @@
 #pragma once
 #include <string>
 
+#include "platform/automation.h"
 #include "platform/clipboard.h"
 #include "platform/clock.h"
 #include "platform/desktop.h"
@@ -19,6 +20,7 @@ struct Context {
   Processes* processes = nullptr;
   Printers* printers = nullptr;
   Shell* shell = nullptr;
+  Automation* automation = nullptr;
   std::string programFolder;  // with a trailing separator
 };
 
@@ -31,6 +33,7 @@ inline Clipboard& clipboard() { return *context().clipboard; }
 inline Processes& processes() { return *context().processes; }
 inline Printers& printers() { return *context().printers; }
 inline Shell& shell() { return *context().shell; }
+inline Automation& automation() { return *context().automation; }
 inline const std::string& programFolder() { return context().programFolder; }
 
 }  // namespace platform

@@ -1,6 +1,7 @@
 #include "scalecheck/scale_form.h"
 
 #include <cmath>
+#include <memory>
 #include <stdexcept>
 
 #include "acadlink/timings.h"
@@ -8,8 +9,10 @@
 #include "base/paths.h"
 #include "base/profile.h"
 #include "base/text.h"
+#include "platform/automation.h"
 #include "platform/context.h"
 #include "printerconfig/paper_table.h"
+#include "scalecheck/xlsx_file.h"
 #include "ui/application.h"
 #include "ui/placement.h"
 
@@ -21,6 +24,11 @@ constexpr const char* kSection = "ScaleCheckWindow";
 const std::string kAcadClosed = "Auto CADが閉じられています。このｳｲﾝﾄﾞｳを閉じて[？尺度]からやり直して下さい。";
 constexpr int kColumnWidths[9] = {120, 50, 50, 50, 50, 50, 60, 100, 100};
 const char* const kHeaders[9] = {"図面名", "A0", "A1", "A2", "A3", "A4", "DIMSCALE", "LIMMIN", "LIMMAX"};
+const std::string kNoExcel = "Excelを起動することができません。 ";
+// The sheet columns of the grid's columns, as Excel is given them.
+const char* const kSheetColumns[9] = {"a", "b", "c", "d", "e", "f", "g", "h", "i"};
+const std::string kAskWorkbook = "表をExcelブックのファイルとして保存しますか？";
+const std::string kWorkbookName = "尺度チェック.xlsx";
 
 }  // namespace
 
@@ -83,9 +91,7 @@ TScaleForm::TScaleForm(ScaleFormLinks links) : ui::Form("TScaleForm"), Links(std
   ExcelBitBtn = make<ui::Button>(this);
   ExcelBitBtn->setCaption("Excel転送");
   ExcelBitBtn->setBounds(540, 300, 104, 30);
-  // The spreadsheet export is not part of this build yet; until then the
-  // grid's copy (Ctrl+C) carries the table.
-  ExcelBitBtn->setEnabled(false);
+  ExcelBitBtn->onClick = [this] { ExcelBitBtnClick(); };
   CloseBtn = make<ui::Button>(this);
   CloseBtn->setCaption("閉じる");
   CloseBtn->setBounds(540, 390, 104, 30);
@@ -251,6 +257,56 @@ void TScaleForm::CloseBtnClick() {
     platform::clock().sleepMs(acadlink::timing::kAfterQuitAutoCADMs);
   }
   close();
+}
+
+// ---------------------------------------------------------------- Excel
+
+void TScaleForm::ExcelBitBtnClick() {
+  std::unique_ptr<platform::AutoObject> excel;
+  try {
+    excel = platform::automation().create("Excel.Application");
+  } catch (const platform::AutomationError&) {
+    ui::showMessage(nullptr, kNoExcel);
+    OfferWorkbookFile();
+    return;
+  }
+  // Any failure from here on is reported by the event dispatch; what was
+  // written stays in the workbook, and the references go with the scope.
+  const std::unique_ptr<platform::AutoObject> app = excel->call("Application").object();
+  app->put("Visible", true);
+  app->call("WorkBooks").object()->call("Add");
+  const std::unique_ptr<platform::AutoObject> sheet = app->call("ActiveSheet").object();
+  const int rows = StringGrid1->rowCount();
+  for (int r = 0; r < rows; ++r) {
+    for (int c = 0; c < 9; ++c) {
+      const platform::AutoArgs at = {r + 1, std::string(kSheetColumns[c])};
+      // Text format first, so that 1/100 or 0,0 stay texts.
+      sheet->get("Cells", at).object()->put("NumberFormatLocal", std::string("@"));
+      sheet->get("Cells", at).object()->put("Value", StringGrid1->cell(c, r));
+    }
+  }
+}
+
+void TScaleForm::OfferWorkbookFile() {
+  if (ui::messageBox(nullptr, kAskWorkbook, ui::kMessageCaption, ui::MsgButtons::YesNo) != ui::MsgResult::Yes) return;
+  // Beside the drawings, where the user will look for it.
+  std::string folder = Scales && !Scales->empty() ? base::dirNameOf((*Scales)[0].FileName) : std::string();
+  if (folder.empty()) folder = platform::programFolder();
+  const auto path = ui::chooseFileToSave(this, "Excel ブック (*.xlsx)|*.xlsx", folder + kWorkbookName, "xlsx");
+  if (!path) return;
+  XlsxTable table;
+  table.SheetName = "尺度チェック";
+  for (int r = 0; r < StringGrid1->rowCount(); ++r) {
+    std::vector<std::string> row;
+    for (int c = 0; c < 9; ++c) row.push_back(StringGrid1->cell(c, r));
+    table.Rows.push_back(std::move(row));
+  }
+  table.ColumnWidths.assign(std::begin(kColumnWidths), std::end(kColumnWidths));
+  if (!base::writeFileAtomic(*path, XlsxBytes(table))) {
+    ui::showMessage(nullptr, *path + " に書き込めません。");
+    return;
+  }
+  platform::processes().shellOpen(*path, handle());
 }
 
 }  // namespace scalecheck

@@ -70,8 +70,12 @@ class TScaleForm : public ui::Form {
   void ScaleSetBtnClick();
   void CancelBtnClick();
   void CloseBtnClick();
+  void ExcelBitBtnClick();
 
  private:
+  // Where Excel cannot be started: the table as a workbook file, if the
+  // user wants it, opened by the shell.
+  void OfferWorkbookFile();
   void fillRow(int row);
   void setLimitsPanel(bool on);
   plot::TopMostScope topMost_{*this};

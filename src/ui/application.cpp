@@ -31,6 +31,12 @@ std::optional<std::string> chooseFileToOpen(Form* owner, const std::string& filt
   return backend().openFileDialog(owner, filter, initialPath);
 }
 
+std::optional<std::string> chooseFileToSave(Form* owner, const std::string& filter, const std::string& initialPath,
+                                            const std::string& defaultExtension) {
+  if (!hasBackend()) return std::nullopt;
+  return backend().saveFileDialog(owner, filter, initialPath, defaultExtension);
+}
+
 void processMessages() {
   if (g_backend) g_backend->processMessages();
 }

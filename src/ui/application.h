@@ -48,6 +48,12 @@ class Backend {
   // "|"; the chosen path, or nullopt when the user cancelled.
   virtual std::optional<std::string> openFileDialog(Form* owner, const std::string& filter,
                                                     const std::string& initialPath) = 0;
+  // The save-file dialog, which asks before a file is replaced. filter as
+  // above; defaultExtension (without ".") is added to a name typed without
+  // one. The chosen path, or nullopt when the user cancelled.
+  virtual std::optional<std::string> saveFileDialog(Form* owner, const std::string& filter,
+                                                    const std::string& initialPath,
+                                                    const std::string& defaultExtension) = 0;
 };
 
 void setBackend(Backend* b);  // once, by the entry point or a test fixture
@@ -71,6 +77,9 @@ void processMessages();
 
 // The open-file dialog of the backend; nullopt on cancel (or without a backend).
 std::optional<std::string> chooseFileToOpen(Form* owner, const std::string& filter, const std::string& initialPath);
+// The save-file dialog of the backend; nullopt on cancel (or without a backend).
+std::optional<std::string> chooseFileToSave(Form* owner, const std::string& filter, const std::string& initialPath,
+                                            const std::string& defaultExtension);
 
 // The default error report: the error's text in a message box; the program
 // goes on. Event dispatch calls it for every exception an event handler

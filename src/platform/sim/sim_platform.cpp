@@ -18,6 +18,7 @@ void SimPlatform::install(std::string folder) {
   c.processes = &processes;
   c.printers = &printers;
   c.shell = &shell;
+  c.automation = &automation;
   c.programFolder = std::move(folder);
   setContext(c);
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/context.h"
+#include "platform/sim/sim_automation.h"
 #include "platform/sim/sim_clock.h"
 #include "platform/sim/sim_desktop.h"
 #include "platform/sim/sim_shell.h"
@@ -27,6 +28,7 @@ class SimPlatform {
   SimProcesses processes;
   SimPrinters printers;
   SimShell shell;
+  SimAutomation automation;
 
  private:
   void install(std::string folder);

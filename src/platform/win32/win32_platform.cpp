@@ -1,6 +1,7 @@
 #include "platform/win32/win32_platform.h"
 
 #include <windows.h>
+#include <objbase.h>
 
 #include "platform/win32/win32_text.h"
 
@@ -23,6 +24,16 @@ std::string executableFolder() {
   return win32text::narrow(buf.substr(0, cut + 1));
 }
 
+ComApartment::ComApartment() {
+  // S_FALSE (already initialised on this thread) must be balanced as well.
+  const HRESULT hr = CoInitialize(nullptr);
+  owned_ = hr == S_OK || hr == S_FALSE;
+}
+
+ComApartment::~ComApartment() {
+  if (owned_) CoUninitialize();
+}
+
 Win32Platform::Win32Platform() : programFolder(executableFolder()) {}
 
 Context Win32Platform::context() {
@@ -33,6 +44,7 @@ Context Win32Platform::context() {
   c.processes = &processes;
   c.printers = &printers;
   c.shell = &shell;
+  c.automation = &automation;
   c.programFolder = programFolder;
   return c;
 }

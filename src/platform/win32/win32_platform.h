@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/context.h"
+#include "platform/win32/win32_automation.h"
 #include "platform/win32/win32_backends.h"
 #include "platform/win32/win32_shell.h"
 
@@ -12,6 +13,19 @@ namespace platform::win32 {
 
 // The folder of the running executable, with a trailing "\".
 std::string executableFolder();
+
+// COM on the user-interface thread, for the program's whole run: the
+// automation objects need it on the thread that uses them.
+class ComApartment {
+ public:
+  ComApartment();
+  ~ComApartment();
+  ComApartment(const ComApartment&) = delete;
+  ComApartment& operator=(const ComApartment&) = delete;
+
+ private:
+  bool owned_ = false;
+};
 
 class Win32Platform {
  public:
@@ -22,12 +36,15 @@ class Win32Platform {
   // Points at this object's backends: valid while it lives.
   Context context();
 
+  // First, so that it is initialised before and ended after every backend.
+  ComApartment com;
   Win32Clock clock;
   Win32Desktop desktop;
   Win32Clipboard clipboard;
   Win32Processes processes;
   Win32Printers printers;
   Win32Shell shell;
+  Win32Automation automation;
   std::string programFolder;
 };
 

@@ -35,6 +35,15 @@ std::optional<std::string> HeadlessBackend::openFileDialog(Form*, const std::str
   return a;
 }
 
+std::optional<std::string> HeadlessBackend::saveFileDialog(Form*, const std::string& filter,
+                                                           const std::string& initialPath, const std::string&) {
+  saveDialogs.push_back({filter, initialPath});
+  if (saveAnswers.empty()) return std::nullopt;
+  std::optional<std::string> a = saveAnswers.front();
+  saveAnswers.pop_front();
+  return a;
+}
+
 MsgResult HeadlessBackend::messageBox(Form* owner, const std::string& text, const std::string& caption,
                                       MsgButtons buttons, MsgIcon) {
   messages.push_back({owner ? owner->className() : std::string(), caption, text, buttons});

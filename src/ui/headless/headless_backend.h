@@ -42,6 +42,11 @@ class HeadlessBackend : public Backend {
     std::string filter, initialPath;
   };
   std::vector<FileDialogCall> fileDialogs;
+  std::optional<std::string> saveFileDialog(Form* owner, const std::string& filter, const std::string& initialPath,
+                                            const std::string& defaultExtension) override;
+  // The same for the save-file dialogs, kept apart from the open-file ones.
+  std::deque<std::optional<std::string>> saveAnswers;
+  std::vector<FileDialogCall> saveDialogs;
 
   // Every message box shown, in order.
   std::vector<RecordedMessage> messages;

@@ -840,6 +840,38 @@ std::optional<std::string> Win32Backend::openFileDialog(Form* owner, const std::
   return win32::narrow(std::wstring(file.data()));
 }
 
+std::optional<std::string> Win32Backend::saveFileDialog(Form* owner, const std::string& filter,
+                                                        const std::string& initialPath,
+                                                        const std::string& defaultExtension) {
+  std::wstring f = win32::wide(filter);
+  for (wchar_t& c : f)
+    if (c == L'|') c = L'\0';
+  f.push_back(L'\0');
+  f.push_back(L'\0');
+  std::vector<wchar_t> file(4096, L'\0');
+  // The dialog takes the folder and the proposed name apart.
+  std::wstring initial = win32::wide(initialPath);
+  std::wstring folder;
+  const size_t cut = initial.find_last_of(L"\\/");
+  if (cut != std::wstring::npos) {
+    folder = initial.substr(0, cut + 1);
+    initial = initial.substr(cut + 1);
+  }
+  if (initial.size() < file.size()) std::copy(initial.begin(), initial.end(), file.begin());
+  const std::wstring extension = win32::wide(defaultExtension);
+  OPENFILENAMEW ofn{};
+  ofn.lStructSize = sizeof ofn;
+  if (owner && owner->peer()) ofn.hwndOwner = formPeer(*owner)->hwnd();
+  ofn.lpstrFilter = f.c_str();
+  ofn.lpstrFile = file.data();
+  ofn.nMaxFile = static_cast<DWORD>(file.size());
+  ofn.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
+  ofn.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
+  ofn.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+  if (!GetSaveFileNameW(&ofn)) return std::nullopt;
+  return win32::narrow(std::wstring(file.data()));
+}
+
 MsgResult Win32Backend::messageBox(Form* owner, const std::string& text, const std::string& caption,
                                    MsgButtons buttons, MsgIcon icon) {
   HWND h = nullptr;

@@ -33,6 +33,8 @@ class Win32Backend : public Backend {
   void popupMenu(Control& owner, Menu& menu) override;
   std::optional<std::string> openFileDialog(Form* owner, const std::string& filter,
                                             const std::string& initialPath) override;
+  std::optional<std::string> saveFileDialog(Form* owner, const std::string& filter, const std::string& initialPath,
+                                            const std::string& defaultExtension) override;
 
   // The face name of the UI font that was found ("IPAGothic" under Wine).
   std::string fontFace() const;
