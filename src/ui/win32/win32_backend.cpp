@@ -818,14 +818,21 @@ void Win32Backend::formClosed(Form& form) {
   if (&form == impl_->mainForm) PostQuitMessage(0);
 }
 
-std::optional<std::string> Win32Backend::openFileDialog(Form* owner, const std::string& filter,
-                                                        const std::string& initialPath) {
-  // The filter's "|" become the NULs the dialog wants; it ends with two.
+namespace {
+// The filter's "|" become the NULs the file dialogs want; it ends with two.
+std::wstring dialogFilter(const std::string& filter) {
   std::wstring f = win32::wide(filter);
   for (wchar_t& c : f)
     if (c == L'|') c = L'\0';
   f.push_back(L'\0');
   f.push_back(L'\0');
+  return f;
+}
+}  // namespace
+
+std::optional<std::string> Win32Backend::openFileDialog(Form* owner, const std::string& filter,
+                                                        const std::string& initialPath) {
+  const std::wstring f = dialogFilter(filter);
   std::vector<wchar_t> file(4096, L'\0');
   const std::wstring initial = win32::wide(initialPath);
   if (initial.size() < file.size()) std::copy(initial.begin(), initial.end(), file.begin());
@@ -843,11 +850,7 @@ std::optional<std::string> Win32Backend::openFileDialog(Form* owner, const std::
 std::optional<std::string> Win32Backend::saveFileDialog(Form* owner, const std::string& filter,
                                                         const std::string& initialPath,
                                                         const std::string& defaultExtension) {
-  std::wstring f = win32::wide(filter);
-  for (wchar_t& c : f)
-    if (c == L'|') c = L'\0';
-  f.push_back(L'\0');
-  f.push_back(L'\0');
+  const std::wstring f = dialogFilter(filter);
   std::vector<wchar_t> file(4096, L'\0');
   // The dialog takes the folder and the proposed name apart.
   std::wstring initial = win32::wide(initialPath);
