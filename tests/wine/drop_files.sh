@@ -40,6 +40,4 @@ driver drop "Kestrel 2.30" "$(win_path "$d/folder")" >/dev/null || fail "the fol
 wait_count 5
 ok "a folder with two drawings and a text file dropped: count 5"
 shot drop_files
-driver close-window "Kestrel 2.30" 30 >/dev/null || fail "the window did not close"
-wait_exit "$KPID" || fail "Kestrel.exe did not end"
-KPID=
+close_kestrel

@@ -51,6 +51,4 @@ for name in model_a3_100.dxf default_limits.dxf third.dwg; do
   grep -qF "\"styletable\":\"$style\"" <<<"$line" || fail "$name: not with $style: $line"
 done
 ok "three plots with the button's device, paper, style table and scale"
-driver close-window "Kestrel 2.30" 30 >/dev/null || fail "the window did not close"
-wait_exit "$KPID" || fail "Kestrel.exe did not end"
-KPID=
+close_kestrel

@@ -68,6 +68,4 @@ driver click "尺度チェック" "閉じる" >/dev/null || fail "no button 閉�
 for _ in $(seq 100); do driver find-window "尺度チェック" 0 >/dev/null || break; sleep 0.2; done
 grep -q '"event":"quit"' "$journal" || fail "AutoCAD was not ended by 閉じる"
 ok "閉じる ended AutoCAD"
-driver close-window "Kestrel 2.30" 30 >/dev/null || fail "the window did not close"
-wait_exit "$KPID" || fail "Kestrel.exe did not end"
-KPID=
+close_kestrel

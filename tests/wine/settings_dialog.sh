@@ -96,6 +96,4 @@ line=$(grep '"event":"plot"' "$journal" | tail -1)
 grep -qF '"device":"DWG To PDF.pc3"' <<<"$line" || fail "not plotted to the chosen device: $line"
 grep -qF "\"paper\":\"$paper\"" <<<"$line" || fail "not on the chosen paper: $line"
 ok "button 2 plotted with the device and paper chosen in the dialog"
-driver close-window "Kestrel 2.30" 30 >/dev/null || fail "the window did not close"
-wait_exit "$KPID" || fail "Kestrel.exe did not end"
-KPID=
+close_kestrel

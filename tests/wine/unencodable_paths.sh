@@ -50,6 +50,4 @@ plots=$(grep '"event":"plot"' "$journal" || true)
 grep -qF 'ok.dxf' <<<"$plots" || fail "ok.dxf was not plotted"
 grep -qF 't1.dxf' <<<"$plots" || fail "t1.dxf was not plotted"
 ok "ok.dxf and 髙橋①\\t1.dxf printed"
-driver close-window "Kestrel 2.30" 30 >/dev/null || fail "the window did not close"
-wait_exit "$KPID" || fail "Kestrel.exe did not end"
-KPID=
+close_kestrel

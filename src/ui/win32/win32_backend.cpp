@@ -828,30 +828,37 @@ std::wstring dialogFilter(const std::string& filter) {
   f.push_back(L'\0');
   return f;
 }
+
+// What the open and save dialogs share: the owner, the filter and the
+// buffer that holds the proposed name and gets the chosen path.
+struct FileDialog {
+  std::wstring filter;
+  std::vector<wchar_t> file = std::vector<wchar_t>(4096, L'\0');
+  OPENFILENAMEW ofn{};
+  FileDialog(HWND owner, const std::string& filterText, const std::wstring& proposed)
+      : filter(dialogFilter(filterText)) {
+    if (proposed.size() < file.size()) std::copy(proposed.begin(), proposed.end(), file.begin());
+    ofn.lStructSize = sizeof ofn;
+    ofn.hwndOwner = owner;
+    ofn.lpstrFilter = filter.c_str();
+    ofn.lpstrFile = file.data();
+    ofn.nMaxFile = static_cast<DWORD>(file.size());
+  }
+  std::string chosen() const { return win32::narrow(std::wstring(file.data())); }
+};
 }  // namespace
 
 std::optional<std::string> Win32Backend::openFileDialog(Form* owner, const std::string& filter,
                                                         const std::string& initialPath) {
-  const std::wstring f = dialogFilter(filter);
-  std::vector<wchar_t> file(4096, L'\0');
-  const std::wstring initial = win32::wide(initialPath);
-  if (initial.size() < file.size()) std::copy(initial.begin(), initial.end(), file.begin());
-  OPENFILENAMEW ofn{};
-  ofn.lStructSize = sizeof ofn;
-  if (owner && owner->peer()) ofn.hwndOwner = formPeer(*owner)->hwnd();
-  ofn.lpstrFilter = f.c_str();
-  ofn.lpstrFile = file.data();
-  ofn.nMaxFile = static_cast<DWORD>(file.size());
-  ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-  if (!GetOpenFileNameW(&ofn)) return std::nullopt;
-  return win32::narrow(std::wstring(file.data()));
+  FileDialog d(owner && owner->peer() ? formPeer(*owner)->hwnd() : nullptr, filter, win32::wide(initialPath));
+  d.ofn.Flags = OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+  if (!GetOpenFileNameW(&d.ofn)) return std::nullopt;
+  return d.chosen();
 }
 
 std::optional<std::string> Win32Backend::saveFileDialog(Form* owner, const std::string& filter,
                                                         const std::string& initialPath,
                                                         const std::string& defaultExtension) {
-  const std::wstring f = dialogFilter(filter);
-  std::vector<wchar_t> file(4096, L'\0');
   // The dialog takes the folder and the proposed name apart.
   std::wstring initial = win32::wide(initialPath);
   std::wstring folder;
@@ -860,19 +867,13 @@ std::optional<std::string> Win32Backend::saveFileDialog(Form* owner, const std::
     folder = initial.substr(0, cut + 1);
     initial = initial.substr(cut + 1);
   }
-  if (initial.size() < file.size()) std::copy(initial.begin(), initial.end(), file.begin());
   const std::wstring extension = win32::wide(defaultExtension);
-  OPENFILENAMEW ofn{};
-  ofn.lStructSize = sizeof ofn;
-  if (owner && owner->peer()) ofn.hwndOwner = formPeer(*owner)->hwnd();
-  ofn.lpstrFilter = f.c_str();
-  ofn.lpstrFile = file.data();
-  ofn.nMaxFile = static_cast<DWORD>(file.size());
-  ofn.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
-  ofn.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
-  ofn.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
-  if (!GetSaveFileNameW(&ofn)) return std::nullopt;
-  return win32::narrow(std::wstring(file.data()));
+  FileDialog d(owner && owner->peer() ? formPeer(*owner)->hwnd() : nullptr, filter, initial);
+  d.ofn.lpstrInitialDir = folder.empty() ? nullptr : folder.c_str();
+  d.ofn.lpstrDefExt = extension.empty() ? nullptr : extension.c_str();
+  d.ofn.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
+  if (!GetSaveFileNameW(&d.ofn)) return std::nullopt;
+  return d.chosen();
 }
 
 MsgResult Win32Backend::messageBox(Form* owner, const std::string& text, const std::string& caption,

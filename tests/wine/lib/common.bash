@@ -38,6 +38,13 @@ start_kestrel() {
   driver find-window "Kestrel 2.30" 90 >/dev/null || fail "the window \"Kestrel 2.30\" did not appear"
 }
 
+# Closes the main window and waits for Kestrel.exe to end.
+close_kestrel() {
+  driver close-window "Kestrel 2.30" 30 >/dev/null || fail "the window did not close"
+  wait_exit "$KPID" || fail "Kestrel.exe did not end"
+  KPID=
+}
+
 wait_exit() {
   local pid=$1
   for _ in $(seq 300); do kill -0 "$pid" 2>/dev/null || return 0; sleep 0.1; done
