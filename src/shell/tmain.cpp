@@ -5,6 +5,7 @@
 #include "base/paths.h"
 #include "base/profile.h"
 #include "base/text.h"
+#include "drawings/archive_folders.h"
 #include "drawings/drawing_list.h"
 #include "platform/context.h"
 #include "plot/ploter.h"
@@ -34,6 +35,11 @@ TMain::TMain() : ui::Form("TMain") {
       *this, *TreeView1, ImageList1, *dwgNoLabel, *DwgCheckBox, *DxfCheckBox, *GetChildFolderCheckBox,
       *ModifySaveCheckBox, *FileSortRadioGroup, DroppedItems, RunList, TempExtractFolders, KeptExtractFolders,
       DwgIconIndex, DxfIconIndex, DrawingCount});
+  Archives = std::make_unique<drawings::ArchiveFolders>(drawings::ArchiveFolderParts{
+      *this, *UnLzhFolderCheckBox, *UnLzhFolderFixCheckBox, *UnLzhAddFolderCheckBox, *FolderFixSpeedButton,
+      TempFolder, FixedExtractFolder, TempExtractFolders, KeptExtractFolders});
+  Drawings->ExtractArchive = [this](const std::string& archive) { return ExtractArchive(archive); };
+  FolderFixSpeedButton->onClick = [this] { FolderFixSpeedButtonClick(); };
   onDropFiles = [this](const std::vector<std::string>& paths) { FormDropFiles(paths); };
   DeletePop->onClick = [this] { DeletePopClick(); };
   ClearBtn->onClick = [this] { ClearBtnClick(); };
@@ -478,6 +484,10 @@ void TMain::DeletePopClick() { Drawings->DeletePopClick(); }
 void TMain::ClearBtnClick() { Drawings->ClearBtnClick(); }
 
 void TMain::CollectRunList() { Drawings->CollectRunList(); }
+
+std::string TMain::ExtractArchive(const std::string& archive) { return Archives->ExtractArchive(archive); }
+
+void TMain::FolderFixSpeedButtonClick() { Archives->ChooseFixedFolder(); }
 
 // ---------------------------------------------------------------- folders
 

@@ -10,6 +10,7 @@
 
 namespace drawings {
 class DrawingList;
+class ArchiveFolders;
 }
 
 namespace acadlink {
@@ -194,6 +195,10 @@ class TMain : public ui::Form {
   std::unique_ptr<drawings::DrawingList> Drawings;
   // RunList := the tree's drawings in the chosen order.
   void CollectRunList();
+  // Dropped archives: their extraction folders and the kept copies.
+  std::unique_ptr<drawings::ArchiveFolders> Archives;
+  std::string ExtractArchive(const std::string& archive);
+  void FolderFixSpeedButtonClick();  // chooses the fixed extraction folder
 
   // Forms the main window opens; set by the program entry after creating them.
   ui::Form* AboutBox = nullptr;

@@ -37,6 +37,12 @@ std::optional<std::string> chooseFileToSave(Form* owner, const std::string& filt
   return backend().saveFileDialog(owner, filter, initialPath, defaultExtension);
 }
 
+std::optional<std::string> chooseFolder(Form* owner, const std::string& caption, const std::string& rootName,
+                                        const std::string& initialFolder) {
+  if (!hasBackend()) return std::nullopt;
+  return backend().browseForFolder(owner, caption, rootName, initialFolder);
+}
+
 void processMessages() {
   if (g_backend) g_backend->processMessages();
 }

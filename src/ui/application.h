@@ -54,6 +54,15 @@ class Backend {
   virtual std::optional<std::string> saveFileDialog(Form* owner, const std::string& filter,
                                                     const std::string& initialPath,
                                                     const std::string& defaultExtension) = 0;
+  // The shell's folder browser (file-system folders only, with an edit box):
+  // caption above the tree, the tree rooted at the shell item whose display
+  // name is rootName (the whole namespace when the shell knows none), and
+  // initialFolder selected when it is not empty. While it is open the
+  // program's other windows are disabled. The chosen folder, or nullopt
+  // when the user cancelled.
+  virtual std::optional<std::string> browseForFolder(Form* owner, const std::string& caption,
+                                                     const std::string& rootName,
+                                                     const std::string& initialFolder) = 0;
 };
 
 void setBackend(Backend* b);  // once, by the entry point or a test fixture
@@ -80,6 +89,10 @@ std::optional<std::string> chooseFileToOpen(Form* owner, const std::string& filt
 // The save-file dialog of the backend; nullopt on cancel (or without a backend).
 std::optional<std::string> chooseFileToSave(Form* owner, const std::string& filter, const std::string& initialPath,
                                             const std::string& defaultExtension);
+
+// The folder browser of the backend; nullopt on cancel (or without a backend).
+std::optional<std::string> chooseFolder(Form* owner, const std::string& caption, const std::string& rootName,
+                                        const std::string& initialFolder);
 
 // The default error report: the error's text in a message box; the program
 // goes on. Event dispatch calls it for every exception an event handler

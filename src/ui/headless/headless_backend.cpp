@@ -44,6 +44,16 @@ std::optional<std::string> HeadlessBackend::saveFileDialog(Form*, const std::str
   return a;
 }
 
+std::optional<std::string> HeadlessBackend::browseForFolder(Form* owner, const std::string& caption,
+                                                            const std::string& rootName,
+                                                            const std::string& initialFolder) {
+  folderDialogs.push_back({owner ? owner->className() : std::string(), caption, rootName, initialFolder});
+  if (folderAnswers.empty()) return std::nullopt;
+  std::optional<std::string> a = folderAnswers.front();
+  folderAnswers.pop_front();
+  return a;
+}
+
 MsgResult HeadlessBackend::messageBox(Form* owner, const std::string& text, const std::string& caption,
                                       MsgButtons buttons, MsgIcon) {
   messages.push_back({owner ? owner->className() : std::string(), caption, text, buttons});

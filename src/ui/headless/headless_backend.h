@@ -47,6 +47,15 @@ class HeadlessBackend : public Backend {
   // The same for the save-file dialogs, kept apart from the open-file ones.
   std::deque<std::optional<std::string>> saveAnswers;
   std::vector<FileDialogCall> saveDialogs;
+  std::optional<std::string> browseForFolder(Form* owner, const std::string& caption, const std::string& rootName,
+                                             const std::string& initialFolder) override;
+  // Answers for the next folder browsers, in order (nullopt: cancelled);
+  // when empty, a browser is cancelled. Each browser is recorded.
+  std::deque<std::optional<std::string>> folderAnswers;
+  struct FolderDialogCall {
+    std::string ownerClass, caption, rootName, initialFolder;
+  };
+  std::vector<FolderDialogCall> folderDialogs;
 
   // Every message box shown, in order.
   std::vector<RecordedMessage> messages;

@@ -10,6 +10,7 @@
 #include "ui/win32/win32_internal.h"
 
 #include <commdlg.h>
+#include <shlobj.h>
 
 #include <vector>
 
@@ -874,6 +875,73 @@ std::optional<std::string> Win32Backend::saveFileDialog(Form* owner, const std::
   d.ofn.Flags = OFN_OVERWRITEPROMPT | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
   if (!GetSaveFileNameW(&d.ofn)) return std::nullopt;
   return d.chosen();
+}
+
+namespace {
+// Selects the initial folder once the browser has set itself up.
+int CALLBACK selectInitialFolder(HWND browser, UINT message, LPARAM, LPARAM data) {
+  if (message == BFFM_INITIALIZED && data) SendMessageW(browser, BFFM_SETSELECTIONW, TRUE, data);
+  return 0;
+}
+}  // namespace
+
+std::optional<std::string> Win32Backend::browseForFolder(Form* owner, const std::string& caption,
+                                                         const std::string& rootName,
+                                                         const std::string& initialFolder) {
+  HWND ownerWindow = nullptr;
+  if (owner && owner->peer()) ownerWindow = formPeer(*owner)->hwnd();
+  else if (impl_->mainForm && impl_->mainForm->peer()) ownerWindow = formPeer(*impl_->mainForm)->hwnd();
+  // The new dialog style needs COM on this thread.
+  const HRESULT com = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+
+  PIDLIST_ABSOLUTE root = nullptr;
+  IShellFolder* desktop = nullptr;
+  if (!rootName.empty() && SUCCEEDED(SHGetDesktopFolder(&desktop))) {
+    std::wstring name = win32::wide(rootName);
+    PIDLIST_RELATIVE parsed = nullptr;
+    if (SUCCEEDED(desktop->ParseDisplayName(ownerWindow, nullptr, name.data(), nullptr, &parsed, nullptr)))
+      root = reinterpret_cast<PIDLIST_ABSOLUTE>(parsed);
+    desktop->Release();
+  }
+
+  const std::wstring title = win32::wide(caption);
+  const std::wstring initial = win32::wide(initialFolder);
+  BROWSEINFOW bi{};
+  bi.hwndOwner = ownerWindow;
+  bi.pidlRoot = root;
+  bi.lpszTitle = title.c_str();
+  bi.ulFlags = BIF_RETURNONLYFSDIRS | BIF_EDITBOX | BIF_NEWDIALOGSTYLE;  // 0x51
+  if (!initial.empty()) {
+    bi.lpfn = selectInitialFolder;
+    bi.lParam = reinterpret_cast<LPARAM>(initial.c_str());
+  }
+
+  std::vector<HWND> disabled;
+  for (FormPeer* other : impl_->forms()) {
+    HWND o = other->hwnd();
+    if (IsWindowEnabled(o)) {
+      EnableWindow(o, FALSE);
+      disabled.push_back(o);
+    }
+  }
+  // A drive without a medium must not bring up the system's error box.
+  const UINT oldErrorMode = SetErrorMode(SEM_FAILCRITICALERRORS);
+  PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&bi);
+  SetErrorMode(oldErrorMode);
+  for (HWND o : disabled)
+    if (IsWindow(o)) EnableWindow(o, TRUE);
+  if (ownerWindow && IsWindow(ownerWindow)) SetActiveWindow(ownerWindow);
+
+  std::optional<std::string> result;
+  if (chosen) {
+    // MAX_PATH is the browser's own limit for file-system folders.
+    wchar_t path[MAX_PATH + 1] = {};
+    if (SHGetPathFromIDListW(chosen, path)) result = win32::narrow(std::wstring(path));
+    CoTaskMemFree(chosen);
+  }
+  if (root) CoTaskMemFree(root);
+  if (SUCCEEDED(com)) CoUninitialize();
+  return result;
 }
 
 MsgResult Win32Backend::messageBox(Form* owner, const std::string& text, const std::string& caption,

@@ -35,6 +35,8 @@ class Win32Backend : public Backend {
                                             const std::string& initialPath) override;
   std::optional<std::string> saveFileDialog(Form* owner, const std::string& filter, const std::string& initialPath,
                                             const std::string& defaultExtension) override;
+  std::optional<std::string> browseForFolder(Form* owner, const std::string& caption, const std::string& rootName,
+                                             const std::string& initialFolder) override;
 
   // The face name of the UI font that was found ("IPAGothic" under Wine).
   std::string fontFace() const;

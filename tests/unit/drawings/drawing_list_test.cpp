@@ -287,16 +287,6 @@ TEST_F(DrawingListTest, LongJapanesePathsWithBlanksAreKeptWhole) {
   EXPECT_EQ(runList(2), (std::vector<std::string>{drawing, drawing}));
 }
 
-TEST_F(DrawingListTest, ArchivesArePassedOverUntilExtractionExists) {
-  const std::string zip = file("x.zip");
-  drop({zip});
-  expectRefused();
-  env.ui.messages.clear();
-  drop({file("y.LZH"), file("a.dwg"), zip});
-  EXPECT_EQ(tree(), "a.dwg");
-  EXPECT_TRUE(env.ui.messages.empty());
-}
-
 TEST_F(DrawingListTest, ExtractedFoldersAreListedAfterTheDroppedItems) {
   const std::string extracted = folder("out/pack");
   file("out/pack/p.dwg");
