@@ -3,11 +3,13 @@
 // messages, and checks the settings writer against the system's own reader.
 // Output is UTF-8; exit code 0 means success.
 #include <windows.h>
+#include <commctrl.h>
 #include <shlobj.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -92,7 +94,8 @@ int usage() {
       "       kdriver menu-command TITLE ID\n"
       "       kdriver click-nth TITLE BUTTON-TEXT N\n"
       "       kdriver choose TITLE COMBO-N ITEM-TEXT\n"
-      "       kdriver grid-click TITLE ROW FIRST-COLUMN-WIDTH ROW-HEIGHT");
+      "       kdriver grid-click TITLE ROW FIRST-COLUMN-WIDTH ROW-HEIGHT\n"
+      "       kdriver tree TITLE   (the tree's items, two blanks of indent per level)");
   return 2;
 }
 
@@ -397,6 +400,68 @@ int cmdDrop(const std::vector<std::string>& a) {
   return 0;
 }
 
+// ---------------------------------------------------------------- tree view
+
+// The items of the window's tree view, depth first. The item records and
+// their texts are read through a block in the tree's own process.
+int cmdTree(const std::vector<std::string>& a) {
+  if (a.size() < 1) return usage();
+  HWND h = findTop(a[0], 10);
+  HWND tree = nullptr;
+  if (h)
+    for (HWND c : childrenOf(h))
+      if (classOf(c) == "SysTreeView32") tree = c;
+  if (!tree) {
+    out("no tree in: " + a[0]);
+    return 1;
+  }
+  DWORD pid = 0;
+  GetWindowThreadProcessId(tree, &pid);
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE | PROCESS_VM_READ, FALSE, pid);
+  if (!process) {
+    out("OpenProcess failed: " + std::to_string(GetLastError()));
+    return 1;
+  }
+  const size_t textChars = 1024;
+  const size_t size = sizeof(TVITEMW) + textChars * sizeof(wchar_t);
+  auto* remote = static_cast<char*>(VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+  int status = remote ? 0 : 1;
+  auto textOf = [&](HTREEITEM item) {
+    TVITEMW it{};
+    it.mask = TVIF_TEXT;
+    it.hItem = item;
+    it.pszText = reinterpret_cast<wchar_t*>(remote + sizeof(TVITEMW));
+    it.cchTextMax = static_cast<int>(textChars);
+    std::vector<wchar_t> text(textChars, L'\0');
+    SIZE_T n = 0;
+    if (!WriteProcessMemory(process, remote, &it, sizeof it, &n) ||
+        !SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(remote)) ||
+        !ReadProcessMemory(process, remote + sizeof(TVITEMW), text.data(), textChars * sizeof(wchar_t), &n)) {
+      status = 1;
+      return std::string("?");
+    }
+    text.back() = L'\0';
+    return U(std::wstring(text.data()));
+  };
+  struct Walk {
+    static void items(HWND tree, HTREEITEM first, int depth, const std::function<std::string(HTREEITEM)>& textOf) {
+      for (HTREEITEM i = first; i; i = reinterpret_cast<HTREEITEM>(
+                                     SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(i)))) {
+        out(std::string(2 * depth, ' ') + textOf(i));
+        items(tree,
+              reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(i))),
+              depth + 1, textOf);
+      }
+    }
+  };
+  if (remote) {
+    Walk::items(tree, reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0)), 0, textOf);
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  }
+  CloseHandle(process);
+  return status;
+}
+
 // ---------------------------------------------------------------- message boxes
 
 struct BoxSearch {
@@ -604,5 +669,6 @@ int wmain(int argc, wchar_t** argv) {
   if (cmd == "click-nth") return cmdClickNth(args);
   if (cmd == "choose") return cmdChoose(args);
   if (cmd == "grid-click") return cmdGridClick(args);
+  if (cmd == "tree") return cmdTree(args);
   return usage();
 }
