@@ -30,6 +30,16 @@ ensure_packages() {
   [ -d /usr/share/fonts/opentype/ipafont-gothic ] || need+=(fonts-ipafont-gothic)
   command -v locale-gen >/dev/null || need+=(locales)
   command -v unzip >/dev/null || need+=(unzip)  # the tests read written archives back
+  # LZH/ZIP extraction: libarchive natively; bsdtar for the benchmark; lha
+  # writes the tests' LZH archives.
+  [ -f /usr/include/archive.h ] || need+=(libarchive-dev)
+  command -v pkg-config >/dev/null || need+=(pkgconf)
+  command -v bsdtar >/dev/null || need+=(libarchive-tools)
+  command -v lha >/dev/null || need+=(jlha-utils)
+  # The cross build's libarchive: Debian's source package, unpacked with
+  # dpkg-source, on Debian's mingw zlib.
+  command -v dpkg-source >/dev/null || need+=(dpkg-dev)
+  [ -f /usr/x86_64-w64-mingw32/lib/libz.a ] || need+=(libz-mingw-w64-dev)
   if [ ${#need[@]} -gt 0 ]; then
     log "installing: ${need[*]}"
     export DEBIAN_FRONTEND=noninteractive
@@ -57,11 +67,96 @@ build_native() {
 }
 
 build_windows() {
+  ensure_libarchive_mingw
   log "cross build (mingw-w64)"
   cmake -S "$ROOT" -B "$WIN" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" \
-    -DCMAKE_BUILD_TYPE=Release >/dev/null
+    -DCMAKE_BUILD_TYPE=Release -DKESTREL_LIBARCHIVE_PREFIX="$LIBARCHIVE_MINGW" >/dev/null
   cmake --build "$WIN" -j"$(nproc)"
   stage_program
+}
+
+# libarchive for Kestrel.exe: built once from Debian's source package with
+# the mingw toolchain, static, into $BUILD/deps. The source comes through an
+# apt configuration of our own (deb-src lines for the machine's Debian
+# mirrors, lists and cache under $BUILD), so the machine's package sources
+# stay as they are.
+LIBARCHIVE_MINGW=$BUILD/deps/libarchive-x86_64
+ensure_libarchive_mingw() {
+  [ -f "$LIBARCHIVE_MINGW/lib/libarchive.a" ] && return
+  log "building libarchive for mingw-w64 (once)"
+  local deps=$BUILD/deps apt=$BUILD/deps/apt
+  rm -rf "$apt" "$deps/src"
+  mkdir -p "$apt/parts" "$apt/state/lists/partial" "$apt/cache/archives/partial" "$deps/src"
+  debian_source_lines > "$apt/sources.list"
+  [ -s "$apt/sources.list" ] || { log "no Debian mirror found in the apt sources"; return 1; }
+  local opts=(-o Dir::Etc::SourceList="$apt/sources.list" -o Dir::Etc::SourceParts="$apt/parts"
+    -o Dir::State="$apt/state" -o Dir::Cache="$apt/cache" -o Dir::State::status=/var/lib/dpkg/status
+    -o APT::Sandbox::User=root -o Debug::NoLocking=1)
+  apt-get "${opts[@]}" -q update >/dev/null
+  (cd "$deps/src" && apt-get "${opts[@]}" -q source --download-only libarchive >/dev/null)
+  local dsc; dsc=$(ls "$deps"/src/libarchive_*.dsc | head -n 1)
+  (cd "$deps/src" && dpkg-source -x "$dsc" libarchive >/dev/null)
+  cmake -S "$deps/src/libarchive" -B "$deps/libarchive-build" -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_INSTALL_PREFIX="$LIBARCHIVE_MINGW" -DBUILD_SHARED_LIBS=OFF \
+    -DENABLE_TAR=OFF -DENABLE_CPIO=OFF -DENABLE_CAT=OFF -DENABLE_UNZIP=OFF -DENABLE_TEST=OFF \
+    -DENABLE_OPENSSL=OFF -DENABLE_MBEDTLS=OFF -DENABLE_NETTLE=OFF -DENABLE_LZMA=OFF -DENABLE_BZip2=OFF \
+    -DENABLE_ZSTD=OFF -DENABLE_LZ4=OFF -DENABLE_LZO=OFF -DENABLE_LIBB2=OFF -DENABLE_LIBXML2=OFF \
+    -DENABLE_EXPAT=OFF -DENABLE_ICONV=OFF -DENABLE_CNG=OFF -DENABLE_ACL=OFF -DENABLE_XATTR=OFF \
+    -DENABLE_PCREPOSIX=OFF -DENABLE_PCRE2POSIX=OFF -DENABLE_WERROR=OFF -DENABLE_INSTALL=ON \
+    -DENABLE_ZLIB=ON -DZLIB_WINAPI_EXITCODE=1 -DZLIB_WINAPI_EXITCODE__TRYRUN_OUTPUT= \
+    -DZLIB_INCLUDE_DIR=/usr/x86_64-w64-mingw32/include -DZLIB_LIBRARY=/usr/x86_64-w64-mingw32/lib/libz.a \
+    >"$deps/libarchive-configure.log" 2>&1 || { tail -n 30 "$deps/libarchive-configure.log"; return 1; }
+  cmake --build "$deps/libarchive-build" --target archive_static -j"$(nproc)" >"$deps/libarchive-build.log" 2>&1 ||
+    { tail -n 30 "$deps/libarchive-build.log"; return 1; }
+  mkdir -p "$LIBARCHIVE_MINGW/lib" "$LIBARCHIVE_MINGW/include"
+  cp "$deps/src/libarchive/libarchive/archive.h" "$deps/src/libarchive/libarchive/archive_entry.h" \
+    "$LIBARCHIVE_MINGW/include/"
+  cp "$deps/libarchive-build/libarchive/libarchive_static.a" "$LIBARCHIVE_MINGW/lib/libarchive.a"
+}
+
+# deb-src lines for the Debian suites the machine installs from (its
+# codename, -updates, -security), from both apt source formats.
+debian_source_lines() {
+  local codename; codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+  [ -n "$codename" ] || return 0
+  {
+    cat /etc/apt/sources.list 2>/dev/null || true
+    for f in /etc/apt/sources.list.d/*.list; do if [ -f "$f" ]; then cat "$f"; fi; done
+  } | awk -v c="$codename" '
+    $1 == "deb" { i = 2; opts = ""
+      if ($2 ~ /^\[/) { while (i <= NF && $i !~ /\]$/) { opts = opts " " $i; i++ } opts = opts " " $i; i++ }
+      uri = $i; suite = $(i + 1)
+      if (suite !~ "^" c "(-updates|-security)?$") next
+      line = "deb-src" opts " " uri " " suite
+      for (j = i + 2; j <= NF; j++) line = line " " $j
+      print line }'
+  local f
+  for f in /etc/apt/sources.list.d/*.sources; do
+    [ -f "$f" ] || continue
+    awk -v c="$codename" '
+      function flush(   n, k, s, u, m, uris, suites, line) {
+        if (types ~ /(^| )deb( |$)/ && enabled != "no") {
+          n = split(suites0, suites, " "); m = split(uris0, uris, " ")
+          for (k = 1; k <= n; k++) {
+            if (suites[k] !~ "^" c "(-updates|-security)?$") continue
+            for (u = 1; u <= m; u++) {
+              line = "deb-src"
+              if (signed != "") line = line " [signed-by=" signed "]"
+              print line " " uris[u] " " suites[k] " " comps
+            }
+          }
+        }
+        types = uris0 = suites0 = comps = signed = enabled = ""
+      }
+      /^[ \t]*#/ { next }
+      /^[ \t]*$/ { flush(); next }
+      { key = tolower($1); sub(/:$/, "", key); $1 = ""; sub(/^ +/, "")
+        if (key == "types") types = $0; else if (key == "uris") uris0 = $0
+        else if (key == "suites") suites0 = $0; else if (key == "components") comps = $0
+        else if (key == "signed-by") signed = $0; else if (key == "enabled") enabled = tolower($0) }
+      END { flush() }' "$f"
+  done
 }
 
 # The program folder as it ships: Kestrel.exe with its files beside it, and

@@ -2,6 +2,7 @@
 // the C runtime's stat and directory functions fail on long
 // ("\\?\"-prefixed) paths, so that backend uses the system calls only.
 #pragma once
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -29,6 +30,15 @@ std::vector<DirEntry> listEntries(const std::filesystem::path& folder);
 
 bool readWholeFile(const std::filesystem::path& path, std::string& out);
 bool writeNewFile(const std::filesystem::path& path, std::string_view bytes);  // creates or truncates
+// A file written in pieces (base::FileWriter): an open descriptor or
+// handle as an integer, -1 when the create failed. createForWrite removes a
+// file or link of that name first and then creates the file exclusively.
+std::intptr_t createForWrite(const std::filesystem::path& path);
+bool writeAll(std::intptr_t file, const char* data, size_t size);
+// Closes; sets the modification time (seconds since 1970, UTC) first when given.
+bool closeWritten(std::intptr_t file, const std::int64_t* modified);
+bool isLink(const std::filesystem::path& path);  // symlink or reparse point, not followed
+
 // Moves from over to, replacing it, in one step.
 bool replaceFile(const std::filesystem::path& from, const std::filesystem::path& to);
 
