@@ -17,10 +17,14 @@ using testing_support::SimEnv;
 
 namespace {
 
-std::string shape(const std::vector<std::unique_ptr<ui::TreeNode>>& nodes) {
+// The tree as text; a folder's entries sorted, since they come in the file
+// system's order.
+std::string shape(const std::vector<std::unique_ptr<ui::TreeNode>>& nodes, bool sorted = false) {
+  std::vector<std::string> parts;
+  for (const auto& n : nodes) parts.push_back(n->text() + (n->isDrawing ? "" : "{" + shape(n->children(), true) + "}"));
+  if (sorted) std::sort(parts.begin(), parts.end());
   std::string s;
-  for (const auto& n : nodes)
-    s += (s.empty() ? "" : " ") + n->text() + (n->isDrawing ? "" : "{" + shape(n->children()) + "}");
+  for (const std::string& p : parts) s += (s.empty() ? "" : " ") + p;
   return s;
 }
 
@@ -114,7 +118,7 @@ TEST_F(ArchiveDropTest, KeptFilesAskOncePerArchiveAndACancelSkipsThatArchiveOnly
   EXPECT_EQ(m.KeptExtractFolders, (Names{kept}));
 
   // Saving with the new print device redirects the run to the kept copy.
-  m.FileSortRadioGroup->setItemIndex(2);
+  m.FileSortRadioGroup->setItemIndex(0);  // 昇順: the folders come in the file system's order
   m.CollectRunList();
   EXPECT_EQ(m.RunList, (Names{tmp + "/a/x/a.dwg", tmp + "/a/y/b.dwg"}));
   m.ModifySaveCheckBox->setChecked(true);
@@ -124,6 +128,7 @@ TEST_F(ArchiveDropTest, KeptFilesAskOncePerArchiveAndACancelSkipsThatArchiveOnly
 
 TEST_F(ArchiveDropTest, TheFixedFolderIsAskedFirstRememberedAndStoredAtClose) {
   m.UnLzhFolderCheckBox->setChecked(true);
+  m.UnLzhFolderCheckBoxClick();
   m.UnLzhFolderFixCheckBox->setChecked(true);
   const std::string fixed = keptFolder("固定");
   env.ui.folderAnswers = {fixed};
