@@ -37,13 +37,16 @@ printf '[MainWindow]\r\nAcadExePath=%s\r\nAcadArg=--journal %s\r\nPrintMode=0\r\
 printf '[PaperSize]\r\nPAGE=1\r\nPageSize0=A3=420x297\r\n' > "$PROG/plot.ini"
 
 start_kestrel
-# The fixed folder's button opens the shell's folder browser on the folder;
-# its OK keeps it.
-driver click "Kestrel 2.30" "..." >/dev/null || fail "no \"...\" button"
+# The fixed folder's button opens the shell's folder browser; a cancel
+# keeps the fixed folder. (Wine's browser does not select a folder below a
+# drive at start, so OK would choose the drive.)
+clicked=
+for _ in 1 2 3 4 5; do out=$(driver click "Kestrel 2.30" "...") && { clicked=1; break; }; sleep 1; done
+[ -n "$clicked" ] || fail "no \"...\" button: $out"
 sleep 2
 shot archive_drop-folder-browser
-driver wait-box "固定解凍先のフォルダ" 30 || fail "the folder browser \"固定解凍先のフォルダ\" did not show"
-ok "the folder browser showed and was closed with OK"
+driver wait-box "固定解凍先のフォルダ" 30 "キャンセル" || fail "the folder browser \"固定解凍先のフォルダ\" did not show"
+ok "the folder browser showed and was cancelled"
 
 driver drop "Kestrel 2.30" "$(win_path "$d/図面セット.lzh")" "$(win_path "$d/受領図面.zip")" >/dev/null ||
   fail "the drop could not be delivered"

@@ -89,7 +89,7 @@ int usage() {
       "       kdriver link [folder DIR] STEP...   steps: start PATH ARG SECONDS | find 2000|2004 |\n"
       "                                           send TEXT | prompt | var NAME | quit | gone SECONDS\n"
       "       kdriver drop TITLE FILE...\n"
-      "       kdriver wait-box TEXT [SECONDS]\n"
+      "       kdriver wait-box TEXT [SECONDS [BUTTON-TEXT]]\n"
       "       kdriver copy-grid TITLE\n"
       "       kdriver menu-command TITLE ID\n"
       "       kdriver click-nth TITLE BUTTON-TEXT N\n"
@@ -500,8 +500,8 @@ int cmdWaitBox(const std::vector<std::string>& a) {
     return 1;
   }
   out("box: " + titleOf(s.box) + "\t" + s.allText);
-  HWND ok = GetDlgItem(s.box, IDOK);
-  if (!ok) {
+  HWND ok = a.size() > 2 ? findChild(s.box, a[2], "Button") : GetDlgItem(s.box, IDOK);
+  if (!ok && a.size() <= 2) {
     for (HWND c : childrenOf(s.box))
       if (classOf(c) == "Button") {
         ok = c;
