@@ -12,21 +12,11 @@
 #include "drawings/drawing_list.h"
 #include "shell/tmain.h"
 #include "support/sim_env.h"
+#include "support/tree_shape.h"
 
 using testing_support::SimEnv;
 
 namespace {
-
-// The tree as text; a folder's entries sorted, since they come in the file
-// system's order.
-std::string shape(const std::vector<std::unique_ptr<ui::TreeNode>>& nodes, bool sorted = false) {
-  std::vector<std::string> parts;
-  for (const auto& n : nodes) parts.push_back(n->text() + (n->isDrawing ? "" : "{" + shape(n->children(), true) + "}"));
-  if (sorted) std::sort(parts.begin(), parts.end());
-  std::string s;
-  for (const std::string& p : parts) s += (s.empty() ? "" : " ") + p;
-  return s;
-}
 
 struct ArchiveDropTest : ::testing::Test {
   SimEnv env;
@@ -53,7 +43,7 @@ struct ArchiveDropTest : ::testing::Test {
   void drop(const std::vector<std::string>& paths) {
     ui::dispatch([&] { m.onDropFiles(paths); });
   }
-  std::string tree() const { return shape(m.TreeView1->roots()); }
+  std::string tree() const { return testing_support::treeShape(m.TreeView1->roots(), testing_support::TreeOrder::SortedBelowTop); }
   std::vector<std::string> files(const std::string& folder) const {
     std::vector<std::string> names;
     for (const base::DirEntry& e : base::listFolder(folder)) names.push_back(e.name + (e.isFolder ? "/" : ""));

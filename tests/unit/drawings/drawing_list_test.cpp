@@ -12,8 +12,11 @@
 #include "base/paths.h"
 #include "shell/tmain.h"
 #include "support/sim_env.h"
+#include "support/tree_shape.h"
 
 using testing_support::SimEnv;
+using testing_support::TreeOrder;
+using testing_support::treeShape;
 
 namespace {
 
@@ -28,18 +31,6 @@ struct TreeWatch : ui::Peer {
   ui::TreeView& tree;
   int added = 0, addedWhileDrawing = 0;
 };
-
-// The tree as text: "name" for a drawing, "name{…}" for a folder; siblings
-// sorted by name when the listing order does not matter.
-std::string shape(const std::vector<std::unique_ptr<ui::TreeNode>>& nodes, bool sorted = false) {
-  std::vector<std::string> parts;
-  for (const auto& n : nodes)
-    parts.push_back(n->text() + (n->isDrawing ? "" : "{" + shape(n->children(), sorted) + "}"));
-  if (sorted) std::sort(parts.begin(), parts.end());
-  std::string s;
-  for (const std::string& p : parts) s += (s.empty() ? "" : " ") + p;
-  return s;
-}
 
 struct DrawingListTest : ::testing::Test {
   SimEnv env;
@@ -57,7 +48,7 @@ struct DrawingListTest : ::testing::Test {
   void drop(const std::vector<std::string>& paths) {
     ui::dispatch([&] { m.onDropFiles(paths); });
   }
-  std::string tree() const { return shape(m.TreeView1->roots()); }
+  std::string tree() const { return treeShape(m.TreeView1->roots()); }
   ui::TreeNode* root(size_t i) const { return m.TreeView1->roots().at(i).get(); }
   std::vector<std::string> runList(int sortIndex) {
     m.FileSortRadioGroup->setItemIndex(sortIndex);
@@ -102,7 +93,7 @@ TEST_F(DrawingListTest, SubfoldersAppearAsFolderNodesEvenWhenEmpty) {
   folder("top/empty");
   m.GetChildFolderCheckBox->setChecked(true);
   drop({top});
-  EXPECT_EQ(shape(m.TreeView1->roots(), true), "top{empty{} one{a.dwg two{b.dxf}}}");
+  EXPECT_EQ(treeShape(m.TreeView1->roots(), TreeOrder::Sorted), "top{empty{} one{a.dwg two{b.dxf}}}");
   EXPECT_EQ(m.DrawingCount, 2);
 }
 
@@ -342,7 +333,7 @@ TEST_F(UnreachablePathTest, AreLeftOutOfTheTreeAndNamedWithTheirFirstBadCharacte
   m.GetChildFolderCheckBox->setChecked(true);
   drop({top});
 
-  EXPECT_EQ(shape(m.TreeView1->roots(), true), "top{ok.dxf 図面_한글{} 髙橋①{t1.dxf} ｱ～{x.dwg}}");
+  EXPECT_EQ(treeShape(m.TreeView1->roots(), TreeOrder::Sorted), "top{ok.dxf 図面_한글{} 髙橋①{t1.dxf} ｱ～{x.dwg}}");
   EXPECT_EQ(m.DrawingCount, 3);
   EXPECT_EQ(m.dwgNoLabel->caption(), "3");
   ASSERT_EQ(env.ui.messages.size(), 1u);

@@ -353,6 +353,15 @@ int cmdLink(const std::vector<std::string>& a) {
 
 // Drops files onto a window of another process, as the shell does: a
 // DROPFILES block written into the target's memory, posted as the HDROP.
+// The process of a window, opened to read and write its memory; null
+// (and said) when it cannot be.
+HANDLE openWindowProcess(HWND h, DWORD& pid) {
+  GetWindowThreadProcessId(h, &pid);
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE | PROCESS_VM_READ, FALSE, pid);
+  if (!process) out("OpenProcess failed: " + std::to_string(GetLastError()));
+  return process;
+}
+
 int cmdDrop(const std::vector<std::string>& a) {
   if (a.size() < 2) return usage();
   HWND h = findTop(a[0], 10);
@@ -375,12 +384,8 @@ int cmdDrop(const std::vector<std::string>& a) {
   std::memcpy(block.data() + sizeof(DROPFILES), names.data(), names.size() * sizeof(wchar_t));
 
   DWORD pid = 0;
-  GetWindowThreadProcessId(h, &pid);
-  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE | PROCESS_VM_READ, FALSE, pid);
-  if (!process) {
-    out("OpenProcess failed: " + std::to_string(GetLastError()));
-    return 1;
-  }
+  HANDLE process = openWindowProcess(h, pid);
+  if (!process) return 1;
   void* remote = VirtualAllocEx(process, nullptr, block.size(), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
   SIZE_T written = 0;
   const bool ok = remote && WriteProcessMemory(process, remote, block.data(), block.size(), &written) &&
@@ -416,12 +421,8 @@ int cmdTree(const std::vector<std::string>& a) {
     return 1;
   }
   DWORD pid = 0;
-  GetWindowThreadProcessId(tree, &pid);
-  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE | PROCESS_VM_READ, FALSE, pid);
-  if (!process) {
-    out("OpenProcess failed: " + std::to_string(GetLastError()));
-    return 1;
-  }
+  HANDLE process = openWindowProcess(tree, pid);
+  if (!process) return 1;
   const size_t textChars = 1024;
   const size_t size = sizeof(TVITEMW) + textChars * sizeof(wchar_t);
   auto* remote = static_cast<char*>(VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
