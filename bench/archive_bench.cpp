@@ -6,6 +6,9 @@
 // time is the steadier one on a busy machine).
 //
 //   archive_bench [files] [rounds]
+//
+// Everything goes to a scratch folder under TMPDIR (/tmp by default), so
+// both write to the same disk; TMPDIR=/dev/shm leaves the disk out.
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <time.h>
