@@ -4,7 +4,8 @@
 # with CP932 or UTF-8 names, among them "表", "ソ" and "能", whose CP932
 # forms end in "\". The files must appear under their names on the Linux
 # side, folders kept or flattened, under a Japanese code page (932) and
-# under a Western one (1252) alike.
+# under a Western one (1252) alike. Then members with unsafe Windows paths
+# (.., drive letters, UNC, a stream name) are refused.
 source "$(dirname "$0")/lib/common.bash"
 new_program_folder
 fixtures=$(cd "$(dirname "$0")/../unit/drawings/fixtures" && pwd)
@@ -52,3 +53,24 @@ done
 grep -q ' 932' <<<"$acp_seen" || fail "no run under code page 932 (saw:$acp_seen)"
 grep -qv '^ 932 932$' <<<"$acp_seen" || fail "no run under another code page (saw:$acp_seen)"
 ok "code pages:$acp_seen"
+
+# Unsafe names, which Windows reads differently from Linux: nothing may land
+# outside the destination, the safe member still comes out.
+mkdir -p "$PROG/unsafe/dest"
+python3 - "$PROG/unsafe/evil.zip" <<'PY'
+import sys, zipfile
+with zipfile.ZipFile(sys.argv[1], "w") as z:
+    for name in ("../up.dwg", "sub\\..\\..\\up2.dwg", "C:/drive.dwg", "C:drive2.dwg", "\\\\server\\share\\unc.dwg",
+                 "x.dwg:stream", "ok.dwg"):
+        z.writestr(name, "evil" if name != "ok.dwg" else "ok")
+PY
+res=$(driver extract "$(win_path "$PROG/unsafe/evil.zip")" "$(win_path "$PROG/unsafe/dest")") ||
+  { echo "$res"; fail "the unsafe archive was not read to its end"; }
+got=$(cd "$PROG/unsafe" && find . -type f | sed 's#^\./##' | sort)
+[ "$got" = "$(printf '%s\n' dest/ok.dwg evil.zip)" ] || fail "files around the destination:
+$got"
+[ "$(grep -c '^refused' <<<"$res")" = 6 ] || { echo "$res"; fail "not every unsafe member was refused"; }
+for f in /up.dwg "$PROG/up.dwg" "$PROG/up2.dwg" "${WINEPREFIX:-$HOME/.wine}/drive_c/drive.dwg"; do
+  [ ! -e "$f" ] || fail "a member escaped to $f"
+done
+ok "unsafe members refused, ok.dwg extracted"
