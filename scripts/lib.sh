@@ -95,7 +95,9 @@ ensure_libarchive_mingw() {
   apt-get "${opts[@]}" -q update >/dev/null
   (cd "$deps/src" && apt-get "${opts[@]}" -q source --download-only libarchive >/dev/null)
   local dsc; dsc=$(ls "$deps"/src/libarchive_*.dsc | head -n 1)
-  (cd "$deps/src" && dpkg-source -x "$dsc" libarchive >/dev/null)
+  # (Its signature check only warns without the Debian keyring; apt checked the download.)
+  (cd "$deps/src" && dpkg-source -x "$dsc" libarchive) >"$deps/dpkg-source.log" 2>&1 ||
+    { cat "$deps/dpkg-source.log"; return 1; }
   cmake -S "$deps/src/libarchive" -B "$deps/libarchive-build" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_INSTALL_PREFIX="$LIBARCHIVE_MINGW" -DBUILD_SHARED_LIBS=OFF \

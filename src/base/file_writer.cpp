@@ -6,6 +6,7 @@ namespace base {
 
 namespace {
 constexpr size_t kBufferSize = size_t{1} << 20;
+constexpr size_t kDirectSize = size_t{1} << 16;
 }
 
 FileWriter::FileWriter() = default;
@@ -23,6 +24,10 @@ bool FileWriter::create(const std::string& path) {
 
 bool FileWriter::write(std::string_view bytes) {
   if (!isOpen() || failed_) return false;
+  if (buffer_.empty() && bytes.size() >= kDirectSize) {  // big enough already: no copy
+    failed_ = !detail::writeAll(handle_, bytes.data(), bytes.size());
+    return !failed_;
+  }
   if (buffer_.size() + bytes.size() <= kBufferSize) {
     buffer_.append(bytes);
     return true;

@@ -30,6 +30,7 @@ const char kNotAnArchive[] = "LZH・ZIP の書庫として読めません";
 const char kDamaged[] = "書庫が壊れています";
 const char kCannotOpen[] = "書庫を開けません";
 const char kCannotWrite[] = "ファイルを書き込めません（ディスクの空きが足りないなど）";
+const char kEncrypted[] = "パスワード付きの書庫には対応していません";
 const char kUnreadableName[] = "（名前を読めない項目）";
 
 // Large reads: the archive is read once, front to back.
@@ -242,6 +243,10 @@ Extractor::Step Extractor::member(archive* a, archive_entry* entry) {
   }
   if (parts->empty()) {  // "./" and the like: nothing to name the file by
     out_.refused.push_back(*name);
+    return Step::Next;
+  }
+  if (archive_entry_is_data_encrypted(entry)) {  // no password to ask for
+    fail(kEncrypted);
     return Step::Next;
   }
   if (!ensureFolder(*parts, keepFolders_ ? parts->size() - 1 : 0, folder)) {

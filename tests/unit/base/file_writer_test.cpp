@@ -20,12 +20,12 @@ std::string readAll(const std::string& p) {
 }
 
 TEST_F(FileWriterTest, PiecesOfEverySizeArriveInOrder) {
-  // Small pieces collect in the buffer; pieces larger than it go straight
-  // through, after what was buffered before them.
+  // Small pieces collect in the buffer; large ones go straight through,
+  // after what was buffered before them.
   std::string expected;
   base::FileWriter w;
   ASSERT_TRUE(w.create(path("a.bin")));
-  for (size_t size : {size_t{1}, size_t{700}, size_t{3} << 20, size_t{5}, (size_t{1} << 20) - 3, size_t{9}}) {
+  for (size_t size : {size_t{100000}, size_t{1}, size_t{700}, size_t{70000}, size_t{3} << 20, size_t{5}, (size_t{1} << 20) - 3, size_t{9}}) {
     std::string piece(size, static_cast<char>('a' + expected.size() % 26));
     piece[0] = '#';
     ASSERT_TRUE(w.write(piece));

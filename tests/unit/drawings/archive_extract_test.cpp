@@ -48,10 +48,15 @@ struct Member {
   std::string link;  // symlink target
 };
 
-// A deflated ZIP written by libarchive, names as given (ASCII).
-void writeZip(const std::string& path, const std::vector<Member>& members) {
+// A deflated ZIP written by libarchive, names as given (ASCII); with a
+// password, the members are encrypted.
+void writeZip(const std::string& path, const std::vector<Member>& members, const char* password = nullptr) {
   archive* a = archive_write_new();
   archive_write_set_format_zip(a);
+  if (password) {
+    ASSERT_EQ(archive_write_set_options(a, "zip:encryption=zipcrypt"), ARCHIVE_OK);
+    ASSERT_EQ(archive_write_set_passphrase(a, password), ARCHIVE_OK);
+  }
   ASSERT_EQ(archive_write_open_filename(a, path.c_str()), ARCHIVE_OK);
   for (const Member& m : members) {
     archive_entry* e = archive_entry_new();
@@ -307,6 +312,15 @@ TEST_F(ArchiveExtractTest, NotAnArchiveWritesNothing) {
   EXPECT_FALSE(missing.complete);
   EXPECT_EQ(missing.reason, "書庫を開けません");
   EXPECT_FALSE(fs::exists(dest()));
+}
+
+TEST_F(ArchiveExtractTest, EncryptedMembersAreNotWritten) {
+  writeZip(path("locked.zip"), {{"secret.dwg", drawingBytes(4, 5000)}}, "password");
+  const ExtractOutcome r = ExtractAll(path("locked.zip"), dest(), true);
+  EXPECT_FALSE(r.complete);
+  EXPECT_EQ(r.reason, "パスワード付きの書庫には対応していません");
+  EXPECT_TRUE(r.written.empty());
+  EXPECT_EQ(filesBelow(dest()), std::vector<std::string>{});
 }
 
 TEST_F(ArchiveExtractTest, WriteFailureStopsAndKeepsWhatWasWritten) {

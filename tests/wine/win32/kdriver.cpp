@@ -17,6 +17,7 @@
 #include "acadlink/tf_control.h"
 #include "base/codec.h"
 #include "base/profile.h"
+#include "drawings/archive_extract.h"
 #include "platform/win32/win32_platform.h"
 
 namespace {
@@ -95,7 +96,8 @@ int usage() {
       "       kdriver click-nth TITLE BUTTON-TEXT N\n"
       "       kdriver choose TITLE COMBO-N ITEM-TEXT\n"
       "       kdriver grid-click TITLE ROW FIRST-COLUMN-WIDTH ROW-HEIGHT\n"
-      "       kdriver tree TITLE   (the tree's items, two blanks of indent per level)");
+      "       kdriver tree TITLE   (the tree's items, two blanks of indent per level)\n"
+      "       kdriver extract ARCHIVE DEST [flat]");
   return 2;
 }
 
@@ -649,6 +651,19 @@ int cmdGridClick(const std::vector<std::string>& a) {
   return 0;
 }
 
+// Unpacks an archive with the program's engine; prints the outcome, one
+// line per written or refused file.
+int cmdExtract(const std::vector<std::string>& a) {
+  if (a.size() < 2) return usage();
+  const drawings::ExtractOutcome r = drawings::ExtractAll(a[0], a[1], !(a.size() > 2 && a[2] == "flat"));
+  // The code pages too: the names must not depend on them.
+  out(std::string("complete=") + (r.complete ? "1" : "0") + "\treason=" + r.reason +
+      "\tacp=" + std::to_string(GetACP()) + "\toemcp=" + std::to_string(GetOEMCP()));
+  for (const std::string& w : r.written) out("written\t" + w);
+  for (const std::string& f : r.refused) out("refused\t" + f);
+  return r.complete ? 0 : 1;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -671,5 +686,6 @@ int wmain(int argc, wchar_t** argv) {
   if (cmd == "choose") return cmdChoose(args);
   if (cmd == "grid-click") return cmdGridClick(args);
   if (cmd == "tree") return cmdTree(args);
+  if (cmd == "extract") return cmdExtract(args);
   return usage();
 }
