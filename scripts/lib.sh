@@ -30,12 +30,12 @@ ensure_packages() {
   [ -d /usr/share/fonts/opentype/ipafont-gothic ] || need+=(fonts-ipafont-gothic)
   command -v locale-gen >/dev/null || need+=(locales)
   command -v unzip >/dev/null || need+=(unzip)  # the tests read written archives back
-  # LZH/ZIP extraction: libarchive natively; bsdtar for the benchmark; lha
-  # writes the tests' LZH archives.
+  # LZH/ZIP extraction: libarchive natively; bsdtar for the benchmark. (lha
+  # from jlha-utils, which brings a Java runtime, is needed only to remake
+  # the committed test archives; it is not installed here.)
   [ -f /usr/include/archive.h ] || need+=(libarchive-dev)
   command -v pkg-config >/dev/null || need+=(pkgconf)
   command -v bsdtar >/dev/null || need+=(libarchive-tools)
-  command -v lha >/dev/null || need+=(jlha-utils)
   # The cross build's libarchive: Debian's source package, unpacked with
   # dpkg-source, on Debian's mingw zlib.
   command -v dpkg-source >/dev/null || need+=(dpkg-dev)
