@@ -30,6 +30,7 @@ ensure_packages() {
   [ -d /usr/share/fonts/opentype/ipafont-gothic ] || need+=(fonts-ipafont-gothic)
   command -v locale-gen >/dev/null || need+=(locales)
   command -v unzip >/dev/null || need+=(unzip)  # the tests read written archives back
+  python3 -c 'import openpyxl' 2>/dev/null || need+=(python3-openpyxl)  # and written workbooks
   if [ ${#need[@]} -gt 0 ]; then
     log "installing: ${need[*]}"
     export DEBIAN_FRONTEND=noninteractive
@@ -74,6 +75,7 @@ stage_program() {
   if [ -d "$ROOT/data/BottonSets" ]; then cp "$ROOT"/data/BottonSets/*.ini "$dist/BottonSets/" 2>/dev/null || true; fi
   cp "$ROOT/tools/acadsim/Drawing1.dwg" "$dist/" 2>/dev/null || true
   [ -f "$WIN/acadsim.exe" ] && cp "$WIN/acadsim.exe" "$dist/tools/"
+  [ -f "$WIN/excelsim.exe" ] && cp "$WIN/excelsim.exe" "$dist/tools/"
   [ -f "$WIN/kdriver.exe" ] && cp "$WIN/kdriver.exe" "$dist/tools/"
   true
 }

@@ -92,7 +92,8 @@ int usage() {
       "       kdriver menu-command TITLE ID\n"
       "       kdriver click-nth TITLE BUTTON-TEXT N\n"
       "       kdriver choose TITLE COMBO-N ITEM-TEXT\n"
-      "       kdriver grid-click TITLE ROW FIRST-COLUMN-WIDTH ROW-HEIGHT");
+      "       kdriver grid-click TITLE ROW FIRST-COLUMN-WIDTH ROW-HEIGHT\n"
+      "       kdriver excel-check [PROGID]");
   return 2;
 }
 
@@ -583,6 +584,60 @@ int cmdGridClick(const std::vector<std::string>& a) {
   return 0;
 }
 
+// ---------------------------------------------------------------- automation
+
+std::string valueText(const platform::AutoValue& v) {
+  if (std::holds_alternative<std::monostate>(v)) return "(empty)";
+  if (const bool* b = std::get_if<bool>(&v)) return *b ? "(true)" : "(false)";
+  if (const int* i = std::get_if<int>(&v)) return "(int)" + std::to_string(*i);
+  return std::get<std::string>(v);
+}
+
+// Drives a spreadsheet server through the program's own automation backend
+// and prints what each use gave back, "use=result" a line; failures print
+// their error text. The workbook stays invisible, so the server can go
+// once the references are released.
+int cmdExcelCheck(const std::vector<std::string>& a) {
+  platform::win32::Win32Platform win;
+  const std::string progId = a.empty() ? "Excel.Application" : a[0];
+  auto attempt = [](const std::string& use, auto&& f) {
+    try {
+      out(use + "=" + f());
+    } catch (const platform::AutomationError& e) {
+      out(use + "!" + e.what());
+    }
+  };
+  try {
+    auto excel = win.automation.create(progId);
+    auto app = excel->call("Application").object();
+    excel.reset();
+    attempt("Visible", [&] { return valueText(app->get("Visible").value()); });
+    attempt("NoActiveSheet", [&] { return app->call("ActiveSheet").isObject() ? "object" : "nothing"; });
+    auto book = app->call("WorkBooks").object()->call("Add").object();
+    attempt("Name", [&] { return valueText(book->get("name").value()); });
+    auto sheet = app->call("ActiveSheet").object();
+    auto text = sheet->get("Cells", {1, std::string("a")}).object();
+    text->put("NumberFormatLocal", std::string("@"));
+    text->put("Value", std::string("1/100"));
+    attempt("A1.Value", [&] { return valueText(text->get("Value").value()); });
+    attempt("A1.NumberFormatLocal", [&] { return valueText(text->get("NumberFormatLocal").value()); });
+    auto number = sheet->get("Cells", {2, 9}).object();
+    number->put("Value", std::string("100"));
+    attempt("I2.Value", [&] { return valueText(number->get("Value").value()); });
+    attempt("I2.Address", [&] { return valueText(number->get("Address").value()); });
+    auto japanese = sheet->get("Cells", {3, std::string("B")}).object();
+    japanese->put("Value", std::string("図面名"));
+    attempt("B3.Text", [&] { return valueText(japanese->get("Text").value()); });
+    attempt("Unknown", [&] { return valueText(sheet->get("NoSuchMember").value()); });
+    attempt("BadColumn", [&] { return valueText(sheet->get("Cells", {1, std::string("a1")}).value()); });
+    attempt("BadCount", [&] { return valueText(sheet->get("Cells", {1}).value()); });
+  } catch (const platform::AutomationError& e) {
+    out(std::string("error: ") + e.what());
+    return 1;
+  }
+  return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -604,5 +659,6 @@ int wmain(int argc, wchar_t** argv) {
   if (cmd == "click-nth") return cmdClickNth(args);
   if (cmd == "choose") return cmdChoose(args);
   if (cmd == "grid-click") return cmdGridClick(args);
+  if (cmd == "excel-check") return cmdExcelCheck(args);
   return usage();
 }
