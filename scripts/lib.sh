@@ -30,7 +30,7 @@ ensure_packages() {
   [ -d /usr/share/fonts/opentype/ipafont-gothic ] || need+=(fonts-ipafont-gothic)
   command -v locale-gen >/dev/null || need+=(locales)
   command -v unzip >/dev/null || need+=(unzip)  # the tests read written archives back
-  python3 -c 'import openpyxl' 2>/dev/null || need+=(python3-openpyxl)  # and written workbooks
+  /usr/bin/python3 -c 'import openpyxl' 2>/dev/null || need+=(python3-openpyxl)  # and written workbooks
   if [ ${#need[@]} -gt 0 ]; then
     log "installing: ${need[*]}"
     export DEBIAN_FRONTEND=noninteractive

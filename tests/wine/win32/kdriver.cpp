@@ -87,7 +87,8 @@ int usage() {
       "       kdriver link [folder DIR] STEP...   steps: start PATH ARG SECONDS | find 2000|2004 |\n"
       "                                           send TEXT | prompt | var NAME | quit | gone SECONDS\n"
       "       kdriver drop TITLE FILE...\n"
-      "       kdriver wait-box TEXT [SECONDS]\n"
+      "       kdriver wait-box TEXT [SECONDS [BUTTON]]\n"
+      "       kdriver save-as PATH [SECONDS]\n"
       "       kdriver copy-grid TITLE\n"
       "       kdriver menu-command TITLE ID\n"
       "       kdriver click-nth TITLE BUTTON-TEXT N\n"
@@ -420,11 +421,13 @@ BOOL CALLBACK findBox(HWND h, LPARAM p) {
   return TRUE;
 }
 
-// Waits for a dialog box showing a text and presses its OK button (or its
+// Waits for a dialog box showing a text and presses the button whose text
+// begins with BUTTON ("はい" finds "はい(&Y)"), or else its OK button (or its
 // only button).
 int cmdWaitBox(const std::vector<std::string>& a) {
   if (a.size() < 1) return usage();
   const double seconds = a.size() > 1 ? std::atof(a[1].c_str()) : 60;
+  const std::string button = a.size() > 2 ? a[2] : std::string();
   BoxSearch s;
   s.text = a[0];
   for (int i = 0; i <= static_cast<int>(seconds * 10) && !s.box; ++i) {
@@ -436,6 +439,19 @@ int cmdWaitBox(const std::vector<std::string>& a) {
     return 1;
   }
   out("box: " + titleOf(s.box) + "\t" + s.allText);
+  if (!button.empty()) {
+    HWND chosen = nullptr;
+    for (HWND c : childrenOf(s.box))
+      if (classOf(c) == "Button" && titleOf(c).rfind(button, 0) == 0) chosen = c;
+    if (!chosen) {
+      out("no button: " + button);
+      return 1;
+    }
+    out("pressing: " + titleOf(chosen));
+    PostMessageW(chosen, BM_CLICK, 0, 0);
+    for (int i = 0; i < 100 && IsWindow(s.box); ++i) Sleep(100);
+    return IsWindow(s.box) ? 1 : 0;
+  }
   HWND ok = GetDlgItem(s.box, IDOK);
   if (!ok) {
     for (HWND c : childrenOf(s.box))
@@ -452,6 +468,62 @@ int cmdWaitBox(const std::vector<std::string>& a) {
   PostMessageW(ok, BM_CLICK, 0, 0);
   for (int i = 0; i < 100 && IsWindow(s.box); ++i) Sleep(100);
   return IsWindow(s.box) ? 1 : 0;
+}
+
+// ---------------------------------------------------------------- the file dialogs
+
+// The file name field of a common file dialog: the explorer style's combo
+// box, or the older style's edit.
+HWND fileNameField(HWND dialog) {
+  if (HWND c = GetDlgItem(dialog, 0x47c)) return c;  // cmb13
+  return GetDlgItem(dialog, 0x480);                   // edt1
+}
+
+struct FileDialogSearch {
+  HWND dialog = nullptr;
+};
+
+BOOL CALLBACK findFileDialog(HWND h, LPARAM p) {
+  if (classOf(h) != "#32770" || !IsWindowVisible(h) || !fileNameField(h) || !GetDlgItem(h, IDOK)) return TRUE;
+  reinterpret_cast<FileDialogSearch*>(p)->dialog = h;
+  return FALSE;
+}
+
+std::string fieldText(HWND field) {
+  wchar_t buf[4096];
+  const LRESULT n = SendMessageW(field, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(buf));
+  return U(std::wstring(buf, n > 0 ? static_cast<size_t>(n) : 0));
+}
+
+// Waits for a file dialog, prints its title and the name it proposes,
+// types PATH as the file name and presses its OK button ("保存").
+int cmdSaveAs(const std::vector<std::string>& a) {
+  if (a.size() < 1) return usage();
+  const double seconds = a.size() > 1 ? std::atof(a[1].c_str()) : 30;
+  FileDialogSearch s;
+  for (int i = 0; i <= static_cast<int>(seconds * 10) && !s.dialog; ++i) {
+    EnumWindows(findFileDialog, reinterpret_cast<LPARAM>(&s));
+    if (!s.dialog) Sleep(100);
+  }
+  if (!s.dialog) {
+    out("no file dialog");
+    return 1;
+  }
+  HWND field = fileNameField(s.dialog);
+  // The dialog fills its field once it has started.
+  std::string proposed;
+  for (int i = 0; i < 20 && (proposed = fieldText(field)).empty(); ++i) Sleep(100);
+  out("dialog: " + titleOf(s.dialog) + "\tproposed: " + proposed);
+  const std::wstring path = W(a[0]);
+  SendMessageW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+  PostMessageW(GetDlgItem(s.dialog, IDOK), BM_CLICK, 0, 0);
+  for (int i = 0; i < 100 && IsWindow(s.dialog); ++i) Sleep(100);
+  if (IsWindow(s.dialog)) {
+    out("the dialog is still open");
+    return 1;
+  }
+  out("saved as " + a[0]);
+  return 0;
 }
 
 // ---------------------------------------------------------------- controls by position
@@ -660,5 +732,6 @@ int wmain(int argc, wchar_t** argv) {
   if (cmd == "choose") return cmdChoose(args);
   if (cmd == "grid-click") return cmdGridClick(args);
   if (cmd == "excel-check") return cmdExcelCheck(args);
+  if (cmd == "save-as") return cmdSaveAs(args);
   return usage();
 }
