@@ -33,6 +33,30 @@ excelsim_running() { [ -n "$(stand_ins excelsim)" ]; }
 trap 'excel_registration /unregserver 2>/dev/null || true; kill $(stand_ins acadsim) $(stand_ins excelsim) 2>/dev/null || true; cleanup' EXIT
 excel_registration /regserver
 
+# The program's automation backend against the stand-in, use by use: values
+# come back as they were put, names are found in any case, and the
+# server's refusals arrive as errors with its words.
+check=$(KESTREL_EXCELSIM_JOURNAL=$(win_path "$PROG/check-cells.txt") driver excel-check | tr -d '\r') ||
+  fail "excel-check: $check"
+expected_check='Visible=(false)
+NoActiveSheet=nothing
+Name=Book1
+A1.Value=1/100
+A1.NumberFormatLocal=@
+I2.Value=100
+I2.Address=$I$2
+B3.Text=図面名'
+[ "$(head -8 <<<"$check")" = "$expected_check" ] || fail "excel-check: $check"
+grep -q '^Unknown!NoSuchMember: ' <<<"$check" || fail "an unknown member did not fail: $check"
+grep -qx 'BadColumn!Cells: 列 "a1" はありません。' <<<"$check" || fail "the server's error text was lost: $check"
+grep -q '^BadCount!Cells: ' <<<"$check" || fail "a missing argument did not fail: $check"
+[ "$(cut -f2-5 "$PROG/check-cells.txt")" = "$(printf '1\tA\t@\ts\n2\tI\tG/標準\tn\n3\tB\tG/標準\ts')" ] ||
+  fail "excel-check cells: $(cat "$PROG/check-cells.txt")"
+# Invisible and no longer held, the stand-in goes by itself.
+for _ in $(seq 50); do excelsim_running || break; sleep 0.2; done
+excelsim_running && fail "excelsim.exe still runs after excel-check released everything"
+ok "automation backend against the stand-in"
+
 start_kestrel
 driver drop "Kestrel 2.30" "$(win_path "$d/model_a3_100.dxf")" "$(win_path "$d/unset.dwg")" \
   "$(win_path "$d/three_layouts.dxf")" >/dev/null || fail "the drop could not be delivered"
@@ -74,6 +98,7 @@ driver find-window "Book1 - excelsim" 10 >/dev/null || fail "the stand-in's wind
 sleep 0.5
 shot excel_export-excelsim
 # Kestrel holds no reference: closing the window ends the stand-in.
+excelsim_running || fail "no excelsim.exe process seen while its window shows"
 driver close-window "Book1 - excelsim" 10 >/dev/null || fail "the stand-in's window did not close"
 for _ in $(seq 50); do excelsim_running || break; sleep 0.2; done
 excelsim_running && fail "excelsim.exe still runs after its window closed: a reference was not released"
