@@ -95,7 +95,7 @@ int usage() {
       "       kdriver choose TITLE COMBO-N ITEM-TEXT\n"
       "       kdriver grid-click TITLE ROW FIRST-COLUMN-WIDTH ROW-HEIGHT\n"
       "       kdriver excel-check [PROGID]\n"
-      "       kdriver excel-fill ROWS");
+      "       kdriver excel-fill ROWS [hidden]");
   return 2;
 }
 
@@ -733,7 +733,8 @@ int cmdExcelFill(const std::vector<std::string>& a) {
     const long long created = now() - t;
     t = now();
     auto app = excel->call("Application").object();
-    app->put("Visible", true);
+    // "hidden" leaves the book unshown, to tell the server's drawing apart.
+    app->put("Visible", !(a.size() > 1 && a[1] == "hidden"));
     app->call("WorkBooks").object()->call("Add");
     auto sheet = app->call("ActiveSheet").object();
     const long long opened = now() - t;
