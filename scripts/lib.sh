@@ -66,7 +66,8 @@ build_windows() {
 }
 
 # The program folder as it ships: Kestrel.exe with its files beside it, and
-# the stand-in with its start drawing in tools/.
+# the stand-ins (AutoCAD with its start drawing, the spreadsheet) and the
+# test driver in tools/.
 stage_program() {
   local dist=$BUILD/dist
   mkdir -p "$dist/help" "$dist/BottonSets" "$dist/tools"
@@ -80,7 +81,9 @@ stage_program() {
   true
 }
 
-# A Wine prefix of our own, with ".dwg" opened by the stand-in.
+# A Wine prefix of our own, with ".dwg" opened by the stand-in. No
+# "Excel.Application" here: the tests that want one register excelsim.exe
+# themselves, so that every other test sees a machine without a spreadsheet.
 ensure_wineprefix() {
   local wine; wine=$(wine_cmd)
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
