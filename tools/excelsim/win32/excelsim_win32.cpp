@@ -395,6 +395,10 @@ class Object : public IDispatch {
         excep->scode = kSheetError;
       }
       return f.hr;
+    } catch (...) {
+      // Nothing may leave a COM method.
+      if (result) VariantClear(result);
+      return E_UNEXPECTED;
     }
   }
 
