@@ -30,7 +30,7 @@ excel_registration() { "$WINE" "$PROG/tools/excelsim.exe" "$1" || fail "excelsim
 stand_ins() { pgrep -f "$(basename "$PROG").tools.$1\.exe" || true; }
 excelsim_running() { [ -n "$(stand_ins excelsim)" ]; }
 # A failed run must not leave an AutoCAD behind for the next test.
-trap 'excel_registration /unregserver 2>/dev/null || true; kill $(stand_ins acadsim) $(stand_ins excelsim) 2>/dev/null || true; cleanup' EXIT
+trap '"$WINE" "$PROG/tools/excelsim.exe" /unregserver 2>/dev/null || true; kill $(stand_ins acadsim) $(stand_ins excelsim) 2>/dev/null || true; cleanup' EXIT
 # A stand-in left running (by a run that was killed) would take the
 # transfer into its own journal.
 pgrep -af 'tools.excelsim\.exe' && fail "an excelsim.exe is running already (above)"
