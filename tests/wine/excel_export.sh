@@ -53,6 +53,7 @@ B3.Text=図面名'
 grep -q '^Unknown!NoSuchMember: ' <<<"$check" || fail "an unknown member did not fail: $check"
 grep -qx 'BadColumn!Cells: 列 "a1" はありません。' <<<"$check" || fail "the server's error text was lost: $check"
 grep -q '^BadCount!Cells: ' <<<"$check" || fail "a missing argument did not fail: $check"
+grep -qx 'ByRefCells=$AA$4' <<<"$check" || fail "Cells with arguments by reference: $check"
 [ "$(cut -f2-5 "$PROG/check-cells.txt")" = "$(printf '1\tA\t@\ts\n2\tI\tG/標準\tn\n3\tB\tG/標準\ts')" ] ||
   fail "excel-check cells: $(cat "$PROG/check-cells.txt")"
 # Invisible and no longer held, the stand-in goes by itself.

@@ -666,6 +666,65 @@ std::string valueText(const platform::AutoValue& v) {
   return std::get<std::string>(v);
 }
 
+// A member use on a bare IDispatch, the arguments given last first as
+// IDispatch takes them; an AutomationError when it fails.
+VARIANT rawInvoke(IDispatch* d, const wchar_t* member, WORD flags, std::vector<VARIANT> args = {}) {
+  LPOLESTR names[1] = {const_cast<LPOLESTR>(member)};
+  DISPID id = 0;
+  HRESULT hr = d->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+  if (FAILED(hr)) throw platform::AutomationError(U(member) + ": GetIDsOfNames " + std::to_string(hr));
+  DISPPARAMS params{args.empty() ? nullptr : args.data(), nullptr, static_cast<UINT>(args.size()), 0};
+  VARIANT result;
+  VariantInit(&result);
+  hr = d->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, &result, nullptr, nullptr);
+  if (FAILED(hr)) throw platform::AutomationError(U(member) + ": Invoke " + std::to_string(hr));
+  return result;
+}
+
+// Cells with both arguments passed by reference to variants, as some
+// clients pass them: the server must look through the reference.
+std::string byRefCellsAddress(const std::string& progId) {
+  CLSID clsid;
+  if (FAILED(CLSIDFromProgID(W(progId).c_str(), &clsid))) throw platform::AutomationError("CLSIDFromProgID");
+  IDispatch* app = nullptr;
+  if (FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IDispatch, reinterpret_cast<void**>(&app))))
+    throw platform::AutomationError("CoCreateInstance");
+  VARIANT sheet = rawInvoke(app, L"ActiveSheet", DISPATCH_PROPERTYGET);
+  std::string text;
+  if (sheet.vt == VT_DISPATCH && sheet.pdispVal) {
+    VARIANT row, column;
+    VariantInit(&row);
+    VariantInit(&column);
+    row.vt = VT_I4;
+    row.lVal = 4;
+    column.vt = VT_BSTR;
+    column.bstrVal = SysAllocString(L"aa");
+    std::vector<VARIANT> args(2);
+    args[0].vt = VT_BYREF | VT_VARIANT;  // the column: last argument first
+    args[0].pvarVal = &column;
+    args[1].vt = VT_BYREF | VT_VARIANT;
+    args[1].pvarVal = &row;
+    try {
+      VARIANT cell = rawInvoke(sheet.pdispVal, L"Cells", DISPATCH_PROPERTYGET | DISPATCH_METHOD, args);
+      if (cell.vt == VT_DISPATCH && cell.pdispVal) {
+        VARIANT address = rawInvoke(cell.pdispVal, L"Address", DISPATCH_PROPERTYGET);
+        if (address.vt == VT_BSTR) text = U(std::wstring(address.bstrVal, SysStringLen(address.bstrVal)));
+        VariantClear(&address);
+      }
+      VariantClear(&cell);
+    } catch (...) {
+      VariantClear(&column);
+      VariantClear(&sheet);
+      app->Release();
+      throw;
+    }
+    VariantClear(&column);
+  }
+  VariantClear(&sheet);
+  app->Release();
+  return text;
+}
+
 // Drives a spreadsheet server through the program's own automation backend
 // and prints what each use gave back, "use=result" a line; failures print
 // their error text. The workbook stays invisible, so the server can go
@@ -704,6 +763,7 @@ int cmdExcelCheck(const std::vector<std::string>& a) {
     attempt("Unknown", [&] { return valueText(sheet->get("NoSuchMember").value()); });
     attempt("BadColumn", [&] { return valueText(sheet->get("Cells", {1, std::string("a1")}).value()); });
     attempt("BadCount", [&] { return valueText(sheet->get("Cells", {1}).value()); });
+    attempt("ByRefCells", [&] { return byRefCellsAddress(progId); });
   } catch (const platform::AutomationError& e) {
     out(std::string("error: ") + e.what());
     return 1;
