@@ -40,6 +40,7 @@ ensure_packages() {
   # dpkg-source, on Debian's mingw zlib.
   command -v dpkg-source >/dev/null || need+=(dpkg-dev)
   [ -f /usr/x86_64-w64-mingw32/lib/libz.a ] || need+=(libz-mingw-w64-dev)
+  /usr/bin/python3 -c 'import openpyxl' 2>/dev/null || need+=(python3-openpyxl)  # and written workbooks
   if [ ${#need[@]} -gt 0 ]; then
     log "installing: ${need[*]}"
     export DEBIAN_FRONTEND=noninteractive
@@ -162,7 +163,8 @@ debian_source_lines() {
 }
 
 # The program folder as it ships: Kestrel.exe with its files beside it, and
-# the stand-in with its start drawing in tools/.
+# the stand-ins (AutoCAD with its start drawing, the spreadsheet) and the
+# test driver in tools/.
 stage_program() {
   local dist=$BUILD/dist
   mkdir -p "$dist/help" "$dist/BottonSets" "$dist/tools"
@@ -171,11 +173,14 @@ stage_program() {
   if [ -d "$ROOT/data/BottonSets" ]; then cp "$ROOT"/data/BottonSets/*.ini "$dist/BottonSets/" 2>/dev/null || true; fi
   cp "$ROOT/tools/acadsim/Drawing1.dwg" "$dist/" 2>/dev/null || true
   [ -f "$WIN/acadsim.exe" ] && cp "$WIN/acadsim.exe" "$dist/tools/"
+  [ -f "$WIN/excelsim.exe" ] && cp "$WIN/excelsim.exe" "$dist/tools/"
   [ -f "$WIN/kdriver.exe" ] && cp "$WIN/kdriver.exe" "$dist/tools/"
   true
 }
 
-# A Wine prefix of our own, with ".dwg" opened by the stand-in.
+# A Wine prefix of our own, with ".dwg" opened by the stand-in. No
+# "Excel.Application" here: the tests that want one register excelsim.exe
+# themselves, so that every other test sees a machine without a spreadsheet.
 ensure_wineprefix() {
   local wine; wine=$(wine_cmd)
   if [ ! -f "$WINEPREFIX/system.reg" ]; then

@@ -107,8 +107,14 @@ std::string sheet(const XlsxTable& t) {
     const std::string row = std::to_string(r + 1);
     s += "<row r=\"" + row + "\">";
     for (size_t c = 0; c < t.Rows[r].size(); ++c) {
-      s += "<c r=\"" + XlsxColumnName(static_cast<int>(c)) + row + "\" s=\"" + (r == 0 ? "1" : "0") +
-           "\" t=\"inlineStr\"><is><t xml:space=\"preserve\">" + xmlText(t.Rows[r][c]) + "</t></is></c>";
+      s += "<c r=\"" + XlsxColumnName(static_cast<int>(c)) + row + "\" s=\"" + (r == 0 ? "1" : "0") + "\"";
+      // An empty text leaves the cell blank but formatted, as the
+      // spreadsheet itself keeps a cell given an empty value.
+      if (t.Rows[r][c].empty()) {
+        s += "/>";
+        continue;
+      }
+      s += " t=\"inlineStr\"><is><t xml:space=\"preserve\">" + xmlText(t.Rows[r][c]) + "</t></is></c>";
     }
     s += "</row>";
   }

@@ -4,6 +4,7 @@
 #include <oleauto.h>
 
 #include <cstdio>
+#include <map>
 
 #include "platform/win32/win32_text.h"
 
@@ -83,12 +84,16 @@ class Win32AutoObject : public AutoObject {
   }
 
  private:
+  // A member's number is fixed for the object's life; asking once saves a
+  // round trip to an out-of-process server on every later use.
   DISPID memberId(const std::string& member) {
+    if (const auto known = ids_.find(member); known != ids_.end()) return known->second;
     std::wstring name = win32text::wide(member);
     LPOLESTR names[1] = {name.data()};
     DISPID id = 0;
     const HRESULT hr = d_->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
     if (FAILED(hr)) throw AutomationError(member + ": " + resultText(hr));
+    ids_.emplace(member, id);
     return id;
   }
 
@@ -169,6 +174,7 @@ class Win32AutoObject : public AutoObject {
   }
 
   IDispatch* d_;
+  std::map<std::string, DISPID> ids_;
 };
 
 }  // namespace

@@ -241,7 +241,7 @@ TEST_F(WorkbookFileTest, AFileThatCannotBeWrittenIsToldAndNotOpened) {
 TEST(XlsxFile, TextsAreEscapedAndColumnsNamedPastZ) {
   scalecheck::XlsxTable t;
   t.SheetName = "a&b";
-  t.Rows = {{"<x>", "a & \"b\"", std::string("c\x01" "d"), " lead"}};
+  t.Rows = {{"<x>", "a & \"b\"", std::string("c\x01" "d"), " lead", ""}};
   const std::string archive = testing::TempDir() + "escaped.xlsx";
   ASSERT_TRUE(base::writeFileAtomic(archive, scalecheck::XlsxBytes(t)));
   const std::string sheet = testing_support::unzipEntry(archive, "xl/worksheets/sheet1.xml");
@@ -249,6 +249,9 @@ TEST(XlsxFile, TextsAreEscapedAndColumnsNamedPastZ) {
   EXPECT_NE(sheet.find(">a &amp; &quot;b&quot;</t>"), std::string::npos);
   EXPECT_NE(sheet.find(">cd</t>"), std::string::npos);  // no control characters in XML
   EXPECT_NE(sheet.find("<t xml:space=\"preserve\"> lead</t>"), std::string::npos);
+  // An empty text is a blank cell that keeps its text format.
+  EXPECT_NE(sheet.find("<c r=\"E1\" s=\"1\"/>"), std::string::npos);
+  EXPECT_EQ(sheet.find("<t xml:space=\"preserve\"></t>"), std::string::npos);
   EXPECT_NE(testing_support::unzipEntry(archive, "xl/workbook.xml").find("name=\"a&amp;b\""), std::string::npos);
   std::remove(archive.c_str());
 

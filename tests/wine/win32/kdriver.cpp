@@ -90,14 +90,17 @@ int usage() {
       "       kdriver link [folder DIR] STEP...   steps: start PATH ARG SECONDS | find 2000|2004 |\n"
       "                                           send TEXT | prompt | var NAME | quit | gone SECONDS\n"
       "       kdriver drop TITLE FILE...\n"
-      "       kdriver wait-box TEXT [SECONDS [BUTTON-TEXT]]\n"
+      "       kdriver wait-box TEXT [SECONDS [BUTTON]]   (BUTTON: the start of its text)\n"
+      "       kdriver save-as PATH [SECONDS]\n"
       "       kdriver copy-grid TITLE\n"
       "       kdriver menu-command TITLE ID\n"
       "       kdriver click-nth TITLE BUTTON-TEXT N\n"
       "       kdriver choose TITLE COMBO-N ITEM-TEXT\n"
       "       kdriver grid-click TITLE ROW FIRST-COLUMN-WIDTH ROW-HEIGHT\n"
       "       kdriver tree TITLE   (the tree's items, two blanks of indent per level)\n"
-      "       kdriver extract ARCHIVE DEST [flat]");
+      "       kdriver extract ARCHIVE DEST [flat]\n"
+      "       kdriver excel-check [PROGID]\n"
+      "       kdriver excel-fill ROWS [hidden]");
   return 2;
 }
 
@@ -487,11 +490,13 @@ BOOL CALLBACK findBox(HWND h, LPARAM p) {
   return TRUE;
 }
 
-// Waits for a dialog box showing a text and presses its OK button (or its
+// Waits for a dialog box showing a text and presses the button whose text
+// begins with BUTTON ("はい" finds "はい(&Y)"), or else its OK button (or its
 // only button).
 int cmdWaitBox(const std::vector<std::string>& a) {
   if (a.size() < 1) return usage();
   const double seconds = a.size() > 1 ? std::atof(a[1].c_str()) : 60;
+  const std::string button = a.size() > 2 ? a[2] : std::string();
   BoxSearch s;
   s.text = a[0];
   for (int i = 0; i <= static_cast<int>(seconds * 10) && !s.box; ++i) {
@@ -503,8 +508,21 @@ int cmdWaitBox(const std::vector<std::string>& a) {
     return 1;
   }
   out("box: " + titleOf(s.box) + "\t" + s.allText);
-  HWND ok = a.size() > 2 ? findChild(s.box, a[2], "Button") : GetDlgItem(s.box, IDOK);
-  if (!ok && a.size() <= 2) {
+  if (!button.empty()) {
+    HWND chosen = nullptr;
+    for (HWND c : childrenOf(s.box))
+      if (classOf(c) == "Button" && titleOf(c).rfind(button, 0) == 0) chosen = c;
+    if (!chosen) {
+      out("no button: " + button);
+      return 1;
+    }
+    out("pressing: " + titleOf(chosen));
+    PostMessageW(chosen, BM_CLICK, 0, 0);
+    for (int i = 0; i < 100 && IsWindow(s.box); ++i) Sleep(100);
+    return IsWindow(s.box) ? 1 : 0;
+  }
+  HWND ok = GetDlgItem(s.box, IDOK);
+  if (!ok) {
     for (HWND c : childrenOf(s.box))
       if (classOf(c) == "Button") {
         ok = c;
@@ -519,6 +537,62 @@ int cmdWaitBox(const std::vector<std::string>& a) {
   PostMessageW(ok, BM_CLICK, 0, 0);
   for (int i = 0; i < 100 && IsWindow(s.box); ++i) Sleep(100);
   return IsWindow(s.box) ? 1 : 0;
+}
+
+// ---------------------------------------------------------------- the file dialogs
+
+// The file name field of a common file dialog: the explorer style's combo
+// box, or the older style's edit.
+HWND fileNameField(HWND dialog) {
+  if (HWND c = GetDlgItem(dialog, 0x47c)) return c;  // cmb13
+  return GetDlgItem(dialog, 0x480);                   // edt1
+}
+
+struct FileDialogSearch {
+  HWND dialog = nullptr;
+};
+
+BOOL CALLBACK findFileDialog(HWND h, LPARAM p) {
+  if (classOf(h) != "#32770" || !IsWindowVisible(h) || !fileNameField(h) || !GetDlgItem(h, IDOK)) return TRUE;
+  reinterpret_cast<FileDialogSearch*>(p)->dialog = h;
+  return FALSE;
+}
+
+std::string fieldText(HWND field) {
+  wchar_t buf[4096];
+  const LRESULT n = SendMessageW(field, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(buf));
+  return U(std::wstring(buf, n > 0 ? static_cast<size_t>(n) : 0));
+}
+
+// Waits for a file dialog, prints its title and the name it proposes,
+// types PATH as the file name and presses its OK button ("保存").
+int cmdSaveAs(const std::vector<std::string>& a) {
+  if (a.size() < 1) return usage();
+  const double seconds = a.size() > 1 ? std::atof(a[1].c_str()) : 30;
+  FileDialogSearch s;
+  for (int i = 0; i <= static_cast<int>(seconds * 10) && !s.dialog; ++i) {
+    EnumWindows(findFileDialog, reinterpret_cast<LPARAM>(&s));
+    if (!s.dialog) Sleep(100);
+  }
+  if (!s.dialog) {
+    out("no file dialog");
+    return 1;
+  }
+  HWND field = fileNameField(s.dialog);
+  // The dialog fills its field once it has started.
+  std::string proposed;
+  for (int i = 0; i < 20 && (proposed = fieldText(field)).empty(); ++i) Sleep(100);
+  out("dialog: " + titleOf(s.dialog) + "\tproposed: " + proposed);
+  const std::wstring path = W(a[0]);
+  SendMessageW(field, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
+  PostMessageW(GetDlgItem(s.dialog, IDOK), BM_CLICK, 0, 0);
+  for (int i = 0; i < 100 && IsWindow(s.dialog); ++i) Sleep(100);
+  if (IsWindow(s.dialog)) {
+    out("the dialog is still open");
+    return 1;
+  }
+  out("saved as " + a[0]);
+  return 0;
 }
 
 // ---------------------------------------------------------------- controls by position
@@ -664,6 +738,187 @@ int cmdExtract(const std::vector<std::string>& a) {
   return r.complete ? 0 : 1;
 }
 
+// ---------------------------------------------------------------- automation
+
+std::string valueText(const platform::AutoValue& v) {
+  if (std::holds_alternative<std::monostate>(v)) return "(empty)";
+  if (const bool* b = std::get_if<bool>(&v)) return *b ? "(true)" : "(false)";
+  if (const int* i = std::get_if<int>(&v)) return "(int)" + std::to_string(*i);
+  return std::get<std::string>(v);
+}
+
+// A member use on a bare IDispatch, the arguments given last first as
+// IDispatch takes them; an AutomationError when it fails.
+VARIANT rawInvoke(IDispatch* d, const wchar_t* member, WORD flags, std::vector<VARIANT> args = {}) {
+  LPOLESTR names[1] = {const_cast<LPOLESTR>(member)};
+  DISPID id = 0;
+  HRESULT hr = d->GetIDsOfNames(IID_NULL, names, 1, LOCALE_USER_DEFAULT, &id);
+  if (FAILED(hr)) throw platform::AutomationError(U(member) + ": GetIDsOfNames " + std::to_string(hr));
+  DISPPARAMS params{args.empty() ? nullptr : args.data(), nullptr, static_cast<UINT>(args.size()), 0};
+  VARIANT result;
+  VariantInit(&result);
+  hr = d->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, &result, nullptr, nullptr);
+  if (FAILED(hr)) throw platform::AutomationError(U(member) + ": Invoke " + std::to_string(hr));
+  return result;
+}
+
+// Cells with both arguments passed by reference to variants, as some
+// clients pass them: the server must look through the reference.
+std::string byRefCellsAddress(const std::string& progId) {
+  CLSID clsid;
+  if (FAILED(CLSIDFromProgID(W(progId).c_str(), &clsid))) throw platform::AutomationError("CLSIDFromProgID");
+  IDispatch* app = nullptr;
+  if (FAILED(CoCreateInstance(clsid, nullptr, CLSCTX_LOCAL_SERVER, IID_IDispatch, reinterpret_cast<void**>(&app))))
+    throw platform::AutomationError("CoCreateInstance");
+  VARIANT sheet = rawInvoke(app, L"ActiveSheet", DISPATCH_PROPERTYGET);
+  std::string text;
+  if (sheet.vt == VT_DISPATCH && sheet.pdispVal) {
+    VARIANT row, column;
+    VariantInit(&row);
+    VariantInit(&column);
+    row.vt = VT_I4;
+    row.lVal = 4;
+    column.vt = VT_BSTR;
+    column.bstrVal = SysAllocString(L"aa");
+    std::vector<VARIANT> args(2);
+    args[0].vt = VT_BYREF | VT_VARIANT;  // the column: last argument first
+    args[0].pvarVal = &column;
+    args[1].vt = VT_BYREF | VT_VARIANT;
+    args[1].pvarVal = &row;
+    try {
+      VARIANT cell = rawInvoke(sheet.pdispVal, L"Cells", DISPATCH_PROPERTYGET | DISPATCH_METHOD, args);
+      if (cell.vt == VT_DISPATCH && cell.pdispVal) {
+        VARIANT address = rawInvoke(cell.pdispVal, L"Address", DISPATCH_PROPERTYGET);
+        if (address.vt == VT_BSTR) text = U(std::wstring(address.bstrVal, SysStringLen(address.bstrVal)));
+        VariantClear(&address);
+      }
+      VariantClear(&cell);
+    } catch (...) {
+      VariantClear(&column);
+      VariantClear(&sheet);
+      app->Release();
+      throw;
+    }
+    VariantClear(&column);
+  }
+  VariantClear(&sheet);
+  app->Release();
+  return text;
+}
+
+// Drives a spreadsheet server through the program's own automation backend
+// and prints what each use gave back, "use=result" a line; failures print
+// their error text. The workbook stays invisible, so the server can go
+// once the references are released.
+int cmdExcelCheck(const std::vector<std::string>& a) {
+  platform::win32::Win32Platform win;
+  const std::string progId = a.empty() ? "Excel.Application" : a[0];
+  auto attempt = [](const std::string& use, auto&& f) {
+    try {
+      out(use + "=" + f());
+    } catch (const platform::AutomationError& e) {
+      out(use + "!" + e.what());
+    }
+  };
+  try {
+    auto excel = win.automation.create(progId);
+    auto app = excel->call("Application").object();
+    excel.reset();
+    attempt("Visible", [&] { return valueText(app->get("Visible").value()); });
+    attempt("NoActiveSheet", [&] { return app->call("ActiveSheet").isObject() ? "object" : "nothing"; });
+    auto book = app->call("WorkBooks").object()->call("Add").object();
+    attempt("Name", [&] { return valueText(book->get("name").value()); });
+    auto sheet = app->call("ActiveSheet").object();
+    auto text = sheet->get("Cells", {1, std::string("a")}).object();
+    text->put("NumberFormatLocal", std::string("@"));
+    text->put("Value", std::string("1/100"));
+    attempt("A1.Value", [&] { return valueText(text->get("Value").value()); });
+    attempt("A1.NumberFormatLocal", [&] { return valueText(text->get("NumberFormatLocal").value()); });
+    auto number = sheet->get("Cells", {2, 9}).object();
+    number->put("Value", std::string("100"));
+    attempt("I2.Value", [&] { return valueText(number->get("Value").value()); });
+    attempt("I2.Address", [&] { return valueText(number->get("Address").value()); });
+    auto japanese = sheet->get("Cells", {3, std::string("B")}).object();
+    japanese->put("Value", std::string("図面名"));
+    attempt("B3.Text", [&] { return valueText(japanese->get("Text").value()); });
+    attempt("Unknown", [&] { return valueText(sheet->get("NoSuchMember").value()); });
+    attempt("BadColumn", [&] { return valueText(sheet->get("Cells", {1, std::string("a1")}).value()); });
+    attempt("BadCount", [&] { return valueText(sheet->get("Cells", {1}).value()); });
+    attempt("ByRefCells", [&] { return byRefCellsAddress(progId); });
+  } catch (const platform::AutomationError& e) {
+    out(std::string("error: ") + e.what());
+    return 1;
+  }
+  return 0;
+}
+
+// Fills ROWS rows of nine text cells as the scale check window does (a
+// format put and a value put per cell, each on a fresh Cells object) and
+// prints where the time went, in milliseconds: starting the server, each
+// kind of use, and a bare name lookup and property read for comparison.
+int cmdExcelFill(const std::vector<std::string>& a) {
+  if (a.size() < 1) return usage();
+  const int rows = std::atoi(a[0].c_str());
+  platform::win32::Win32Platform win;
+  LARGE_INTEGER frequency;
+  QueryPerformanceFrequency(&frequency);
+  auto now = [] {
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return t.QuadPart;
+  };
+  auto ms = [&](long long ticks) { return static_cast<double>(ticks) * 1000.0 / static_cast<double>(frequency.QuadPart); };
+  try {
+    long long t = now();
+    auto excel = win.automation.create("Excel.Application");
+    const long long created = now() - t;
+    t = now();
+    auto app = excel->call("Application").object();
+    // "hidden" leaves the book unshown, to tell the server's drawing apart.
+    app->put("Visible", !(a.size() > 1 && a[1] == "hidden"));
+    app->call("WorkBooks").object()->call("Add");
+    auto sheet = app->call("ActiveSheet").object();
+    const long long opened = now() - t;
+    long long cells = 0, formats = 0, values = 0, releases = 0;
+    const long long start = now();
+    for (int r = 1; r <= rows; ++r) {
+      for (int c = 0; c < 9; ++c) {
+        const platform::AutoArgs at = {r, std::string(1, static_cast<char>('a' + c))};
+        for (int use = 0; use < 2; ++use) {
+          t = now();
+          auto cell = sheet->get("Cells", at).object();
+          cells += now() - t;
+          t = now();
+          if (use == 0) cell->put("NumberFormatLocal", std::string("@"));
+          else cell->put("Value", "r" + std::to_string(r) + "c" + std::to_string(c));
+          (use == 0 ? formats : values) += now() - t;
+          t = now();
+          cell.reset();
+          releases += now() - t;
+        }
+      }
+    }
+    const long long total = now() - start;
+    // The same number of bare reads of one property, for the cost of a
+    // round trip with its name lookup.
+    t = now();
+    for (int i = 0; i < rows * 9; ++i) app->get("Visible");
+    const long long reads = now() - t;
+    char line[512];
+    std::snprintf(line, sizeof line,
+                  "rows=%d cells=%d\ncreate_ms=%.1f\nopen_book_ms=%.1f\ntransfer_ms=%.1f\n"
+                  "  cells_get_ms=%.1f (%d uses, %.3f each)\n  format_put_ms=%.1f\n  value_put_ms=%.1f\n"
+                  "  release_ms=%.1f\nsame_number_of_Visible_reads_ms=%.1f (%.3f each)",
+                  rows, rows * 9, ms(created), ms(opened), ms(total), ms(cells), rows * 18,
+                  ms(cells) / (rows * 18), ms(formats), ms(values), ms(releases), ms(reads), ms(reads) / (rows * 9));
+    out(line);
+  } catch (const platform::AutomationError& e) {
+    out(std::string("error: ") + e.what());
+    return 1;
+  }
+  return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -687,5 +942,8 @@ int wmain(int argc, wchar_t** argv) {
   if (cmd == "grid-click") return cmdGridClick(args);
   if (cmd == "tree") return cmdTree(args);
   if (cmd == "extract") return cmdExtract(args);
+  if (cmd == "excel-check") return cmdExcelCheck(args);
+  if (cmd == "save-as") return cmdSaveAs(args);
+  if (cmd == "excel-fill") return cmdExcelFill(args);
   return usage();
 }
