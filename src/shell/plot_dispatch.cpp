@@ -5,6 +5,7 @@
 #include "acadlink/connect_autocad.h"
 #include "base/numbers.h"
 #include "plot/ploter.h"
+#include "plot/run_report.h"
 #include "shell/tmain.h"
 #include "ui/application.h"
 
@@ -93,6 +94,11 @@ void TMain::PlotButtonClick(int n) {
   o.AcadWaitLimit = AcadWaitLimit;
   o.PdfDone = &PdfDone;
   o.MainWindowHandle = handle();
+  o.Unattended = UnattendedCheckBox->checked();
+  const int answer = UnattendedScaleComboBox->itemIndex();
+  o.ScaleAnswer = static_cast<plot::UnattendedScale>(answer >= 0 && answer <= 2 ? answer : plot::kDefaultUnattendedScale);
+  o.StartWait = StartWait;
+  o.Report = &LastPlotReport;
 
   // A copy: drops and clicks on the tree are still handled during the run.
   const std::vector<std::string> drawings = RunList;

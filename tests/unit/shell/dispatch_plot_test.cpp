@@ -197,8 +197,14 @@ TEST_F(PlotDispatchTest, RunReceivesTheOptionsOfTheMomentAndTheWaitLimit) {
     if (main->Ploters[0] && main->Ploters[0]->Run) seen = *main->Ploters[0]->Run->Options;
   };
   main->AcadWaitLimit = 42;
+  main->StartWait = 25;
+  main->UnattendedScaleComboBox->setItemIndex(2);
   main->Ploter1Btn->click();
   env.clock.onTick = nullptr;
+  EXPECT_FALSE(seen.Unattended);
+  EXPECT_EQ(plot::UnattendedScale::Skip, seen.ScaleAnswer);
+  EXPECT_EQ(25, seen.StartWait);
+  EXPECT_EQ(&main->LastPlotReport, seen.Report);
   EXPECT_EQ(2, seen.FontControl);
   EXPECT_TRUE(seen.DynStop);
   EXPECT_EQ(0, seen.FileDia);
