@@ -348,7 +348,12 @@ bool TMain::OnHelperAnswer(std::uintptr_t, const std::string& bytes) {
   if (text == "success") {
     PdfDone = true;
   } else if (text == "failure") {
-    ui::messageBox(this, "本図は変換できませんでした。", ui::kWrenlyCaption);
+    // An unattended run notes it with the drawing instead of waiting on a box.
+    plot::PlotRunState* unattended = nullptr;
+    for (auto& p : Ploters)
+      if (p && p->Run && p->Run->Unattended()) unattended = p->Run;
+    if (unattended) plot::NoteDrawing(*unattended, "本図は変換できませんでした。");
+    else ui::messageBox(this, "本図は変換できませんでした。", ui::kWrenlyCaption);
     PdfDone = true;
   }
   return true;
