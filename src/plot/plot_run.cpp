@@ -326,10 +326,21 @@ std::string haltReason(const RunContext& c, RunHalt why) {
 void restartAutoCAD(RunContext& c) {
   Ploter& p = c.p;
   if (c.report->Restarts >= kMaxAcadRestarts) throw RunHalted{RunHalt::TooManyRestarts};
-  const platform::WindowHandle main = p.GetHandles().MainWindow;
-  if (platform::desktop().isWindow(main))
-    platform::processes().endProcessOfWindow(main, acadlink::timing::kEndProcessWaitMs);
+  const acadlink::AutoCADHandles old = p.GetHandles();
+  auto& desktop = platform::desktop();
+  if (desktop.isWindow(old.MainWindow))
+    platform::processes().endProcessOfWindow(old.MainWindow, acadlink::timing::kEndProcessWaitMs);
   auto stop = [&c] { return !c.form->ContinueFlag; };
+  // The system may take the windows of an ended process away a little
+  // later; while its text window is there, a start would see another AutoCAD.
+  acadlink::WaitBounds gone;
+  gone.endIfAcadGone = false;
+  gone.limitMs = acadlink::timing::kEndProcessWaitMs;
+  gone.stopRequested = stop;
+  p.WaitUntil([&] { return !desktop.isWindow(old.TextWindow) && !desktop.isWindow(old.MainWindow); }, gone,
+              acadlink::timing::kStartPollMs);
+  // Whatever is left of the old one is another AutoCAD now, never ours.
+  p.SetHandles({});
   const int found = p.FindOrStartAutoCAD(c.o.StartWait, stop);
   if (stop()) throw RunHalted{RunHalt::Stopped};
   if (found != 2) throw RunHalted{RunHalt::RestartFailed};

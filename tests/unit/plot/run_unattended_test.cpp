@@ -194,6 +194,23 @@ TEST_F(UnattendedRunTest, TheStopButtonEndsTheRunWhileAutoCADIsBeingStartedAgain
   EXPECT_LT(env.clock.nowMs(), 60000);
 }
 
+// A hung AutoCAD whose process cannot be ended keeps its windows: no second
+// one is started beside it, the run ends as stopped.
+TEST_F(UnattendedRunTest, AHungAutoCADThatCannotBeEndedStopsTheRun) {
+  const std::string a = drawing("a.dxf", styledDxf("monochrome.ctb"));
+  const std::string b = drawing("b.dxf", styledDxf("monochrome.ctb"));
+  whenAnyTyped(a + "\n", [&] { acad.hang(*acad.instance()); });
+  env.processes.ender = nullptr;
+  run({a, b});
+
+  EXPECT_TRUE(env.ui.messages.empty());
+  EXPECT_EQ(0, acad.startRequests());
+  EXPECT_TRUE(report.Stopped);
+  EXPECT_EQ("AutoCAD を起動し直せませんでした。", report.EndNote);
+  EXPECT_EQ(DrawingOutcome::Failed, rec(0).Outcome);
+  EXPECT_EQ(DrawingOutcome::NotReached, rec(1).Outcome);
+}
+
 TEST(RunReportCsv, QuotesWhatNeedsItAndCountsTheOutcomes) {
   plot::RunReport r;
   r.Started = "2026/01/05 18:00:00";
