@@ -26,6 +26,8 @@ ReplayResult ReplayMacro(TfControl& link, const std::vector<std::string>& lines,
     } else {
       link.SendCommand(line + "\n");
     }
+    // The rest of the macro would only be refused line by line.
+    if (bounds.endIfAcadGone && link.InputRefused()) return {MacroEnd::AcadGone};
     if (bounds.stopRequested && bounds.stopRequested()) return {MacroEnd::Stopped};
     platform::clock().sleepMs(commandWait);
     if (wait == MacroWait::CommandWaitThenPrompt) {

@@ -96,6 +96,7 @@ std::string CutPromptDefault(const std::string& promptLine) {
 void TfControl::clearHandles() { SetHandles(AutoCADHandles{}); }
 
 void TfControl::SetHandles(const AutoCADHandles& h) {
+  inputRefused_ = false;
   MainWindow = h.MainWindow;
   CommandLine = h.CommandLine;
   CommandHistory = h.CommandHistory;
@@ -106,7 +107,9 @@ AutoCADHandles TfControl::GetHandles() const { return {MainWindow, CommandLine, 
 
 // ---------------------------------------------------------------- finding AutoCAD
 
-int TfControl::FindOrStartAutoCAD(int startWaitSeconds) {
+int TfControl::FindOrStartAutoCAD(int startWaitSeconds, const std::function<bool()>& stopRequested) {
+  // A new command gives an AutoCAD that was only slow another chance.
+  inputRefused_ = false;
   const Snapshot before = topLevelSnapshot();
   const WindowHandle running = lastTextWindow(before);
   if (running != 0) return TextWindow != 0 && TextWindow == running ? 2 : 1;
@@ -142,6 +145,7 @@ int TfControl::FindOrStartAutoCAD(int startWaitSeconds) {
   };
   WaitBounds starting;
   starting.endIfAcadGone = false;
+  starting.stopRequested = stopRequested;
   const bool found =
       looks > 0 && WaitUntil(lookForWindows, starting, 0, [&] { return ++looked < looks; }) == WaitEnd::Met;
 
@@ -193,15 +197,18 @@ bool TfControl::IsSameAutoCAD() {
 // ---------------------------------------------------------------- typing
 
 void TfControl::SendCommand(const std::string& text) {
-  if (!text.empty()) {
+  if (!text.empty() && !inputRefused_) {
     // AutoCAD reads the bytes as typed, up to the NUL.
     std::string bytes = base::utf8ToCp932(text);
     bytes.push_back('\0');
     auto& desktop = platform::desktop();
-    desktop.sendCopyData(MainWindow, 1, bytes);
-    platform::clock().sleepMs(timing::kAfterCopyDataMs);
-    desktop.postNull(MainWindow);
-    platform::clock().sleepMs(timing::kAfterWakeMs);
+    if (!desktop.sendCopyData(MainWindow, 1, bytes)) {
+      inputRefused_ = true;
+    } else {
+      platform::clock().sleepMs(timing::kAfterCopyDataMs);
+      desktop.postNull(MainWindow);
+      platform::clock().sleepMs(timing::kAfterWakeMs);
+    }
   }
   // Keeps the program's own windows painted while AutoCAD works.
   ui::processMessages();
@@ -253,18 +260,24 @@ std::string RunErrorText(const std::exception& e) {
   return "予期しないエラーが発生しました。(" + base::sanitizeUtf8(e.what()) + ")";
 }
 
+std::string TfControl::WaitFailureReason(WaitEnd why, std::int64_t limitMs) {
+  if (why == WaitEnd::AcadGone && inputRefused_ && !IsAcadGone()) return kInputRefusedText;
+  return WaitFailureText(why, limitMs);
+}
+
 bool TfControl::IsAcadGone() { return !platform::desktop().isWindow(CommandLine) || !IsSameAutoCAD(); }
 
 WaitEnd TfControl::WaitUntil(const std::function<bool()>& condition, const WaitBounds& bounds, int pollMs,
                              const std::function<bool()>& step) {
   auto& clock = platform::clock();
   const std::int64_t start = clock.nowMs();
+  if (bounds.endIfAcadGone && inputRefused_) return WaitEnd::AcadGone;
   while (!condition()) {
     clock.sleepMs(pollMs);
     // The stop button and the helpers' answers arrive as messages.
     ui::processMessages();
     if (bounds.stopRequested && bounds.stopRequested()) return WaitEnd::Stopped;
-    if (bounds.endIfAcadGone && IsAcadGone()) return WaitEnd::AcadGone;
+    if (bounds.endIfAcadGone && (inputRefused_ || IsAcadGone())) return WaitEnd::AcadGone;
     if (bounds.limitMs > 0 && clock.nowMs() - start >= bounds.limitMs) return WaitEnd::TimedOut;
     if (step && !step()) return WaitEnd::Abandoned;
   }

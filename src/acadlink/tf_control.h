@@ -58,6 +58,8 @@ struct WaitBounds {
 // Why a wait gave up, in the words the runs tell the user: AutoCAD gone,
 // or not back at its prompt within limitMs. Empty for the other ends.
 std::string WaitFailureText(WaitEnd why, std::int64_t limitMs);
+// The same for a typed text AutoCAD did not take.
+inline constexpr const char* kInputRefusedText = "AutoCAD が入力を受け付けなくなりました。";
 
 // An unexpected error of a run in the user's words: what could not be done
 // and, for a text AutoCAD could not be given, which text and character. The
@@ -73,7 +75,9 @@ class TfControl {
   // found); 1: an AutoCAD this object is not connected to is running
   // (nothing started, handles kept); 0: not started or not all windows
   // found in time (handles cleared).
-  int FindOrStartAutoCAD(int startWaitSeconds);
+  // stopRequested, when given, ends the look for the new windows early
+  // (result 0).
+  int FindOrStartAutoCAD(int startWaitSeconds, const std::function<bool()>& stopRequested = {});
   // Attaches to a running AutoCAD by the words of its release; false keeps
   // the handles as they were.
   bool FindAutoCADByCaptions(const std::string& promptWord, const std::string& textWord);
@@ -93,7 +97,16 @@ class TfControl {
   // AutoCAD's prompt line or its text window has vanished: it crashed or
   // was closed.
   bool IsAcadGone();
-  // The one wait for AutoCAD. Polls condition until it holds; between two
+  // A typed text was not taken: AutoCAD's main window is gone or did not
+  // answer in time. From then on nothing more is typed (each text would
+  // cost another time-out) and every wait that ends when AutoCAD is gone
+  // ends at once, until the next connection.
+  bool InputRefused() const { return inputRefused_; }
+  // WaitFailureText, except that an AutoCAD which is still there but took
+  // no input is told as such rather than as gone.
+  std::string WaitFailureReason(WaitEnd why, std::int64_t limitMs);
+  // The one wait for AutoCAD. Ends at once, as AutoCAD gone, when a typed
+  // text was refused. Otherwise polls condition until it holds; between two
   // polls it pauses pollMs, processes the program's messages and ends the
   // wait when the caller asks to stop, AutoCAD is gone or the limit has
   // passed, in that order; then runs step, which may give up by returning
@@ -138,6 +151,7 @@ class TfControl {
   std::string AcadArg;
 
  private:
+  bool inputRefused_ = false;
   void clearHandles();
   bool startAutoCAD();
 };

@@ -29,6 +29,8 @@ inline constexpr int kAfterHelperIdleMs = 500;
 inline constexpr int kBeforeButtonPressMs = 300;
 // After "quit": the time AutoCAD takes to ask whether to save.
 inline constexpr int kAfterQuitCommandMs = 300;
+// An AutoCAD whose process is ended: the longest wait for it to be gone.
+inline constexpr int kEndProcessWaitMs = 10000;
 // After AutoCAD has been told to quit, before anything else is done with it.
 inline constexpr int kAfterQuitAutoCADMs = 1500;
 

@@ -3,6 +3,7 @@
 // simulated programs act.
 #pragma once
 #include <cstdint>
+#include <string>
 
 namespace platform {
 
@@ -11,6 +12,8 @@ class Clock {
   virtual ~Clock() = default;
   virtual void sleepMs(int ms) = 0;        // ms <= 0: returns at once
   virtual std::int64_t nowMs() const = 0;  // monotonic milliseconds
+  // The local date and time, "YYYY/MM/DD HH:MM:SS", for what the user reads.
+  virtual std::string localTimeText() const = 0;
 };
 
 }  // namespace platform

@@ -29,6 +29,10 @@ class Processes {
   // GetVersionEx's platform identifier (1 = 95/98/Me, 2 = NT); nullopt when
   // it cannot be read.
   virtual std::optional<int> osPlatformId() = 0;
+  // Ends the process that owns a window, at once (no question to save), and
+  // waits up to waitMs for it to be gone. False when the window or its
+  // process cannot be found or the process could not be ended in time.
+  virtual bool endProcessOfWindow(WindowHandle w, int waitMs) = 0;
 };
 
 }  // namespace platform

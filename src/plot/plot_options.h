@@ -9,6 +9,16 @@
 namespace plot {
 
 class TPlotteingForm;
+struct DrawingRecord;
+struct RunReport;
+
+// The fixed answer of an unattended run to the two scale questions, in the
+// order of the main window's choice.
+enum class UnattendedScale { AtComputedScale = 0, Fit = 1, Skip = 2 };
+inline constexpr int kDefaultUnattendedScale = 1;
+// AutoCAD is started again at most this often in one unattended run.
+inline constexpr int kMaxAcadRestarts = 3;
+inline constexpr int kDefaultStartWait = 15;  // seconds
 
 // Every wait for AutoCAD (its command prompt, the PDF/DWF helper's answer)
 // ends after this many seconds at the latest.
@@ -51,6 +61,17 @@ struct PlotOptions {
   bool* PdfDone = nullptr;
   // Passed to the PDF/DWF helper on its command line: where it answers.
   platform::WindowHandle MainWindowHandle = 0;
+
+  // Unattended ("無人運転"): no message box and no pause holds the run up.
+  // What would have been told about a drawing is noted with it in Report,
+  // the scale questions take ScaleAnswer, and an AutoCAD that hangs or
+  // vanishes is ended and started again (StartWait seconds, as at the
+  // connection).
+  bool Unattended = false;
+  UnattendedScale ScaleAnswer = static_cast<UnattendedScale>(kDefaultUnattendedScale);
+  int StartWait = kDefaultStartWait;
+  // Filled by the run, in either mode, when given.
+  RunReport* Report = nullptr;
 };
 
 enum class PrintModeKind { Model, CurrentLayout, AllLayouts };
@@ -71,12 +92,18 @@ struct PlotRunState {
   bool StopEndsWaits = true;
   // Milliseconds one wait may last.
   std::int64_t WaitLimitMs = kDefaultAcadWaitLimit * 1000LL;
+  // The record of the drawing being printed; null between drawings.
+  DrawingRecord* Record = nullptr;
+  bool Unattended() const { return Options && Options->Unattended; }
 };
 
 // Why a run ended before its drawings were done.
+// Refused: AutoCAD did not take a typed text (hung, or gone meanwhile).
 // Failed: an unexpected error (a path without a CP932 form, a value that is
 // no number), whose text the run shows.
-enum class RunHalt { None, Stopped, TimedOut, AcadGone, HelperSilent, Failed };
+// TooManyRestarts, RestartFailed: unattended, AutoCAD could not be started
+// again, or would have been once too often.
+enum class RunHalt { None, Stopped, TimedOut, AcadGone, Refused, HelperSilent, Failed, TooManyRestarts, RestartFailed };
 
 // Thrown by the run's waits; PlotDrawings catches it and ends the run.
 struct RunHalted {

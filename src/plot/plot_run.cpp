@@ -14,6 +14,7 @@
 #include "platform/context.h"
 #include "plot/ploter.h"
 #include "plot/plotteing_form.h"
+#include "plot/run_report.h"
 #include "ui/application.h"
 
 namespace plot {
@@ -60,10 +61,26 @@ void Ploter::AwaitOrHalt(const std::function<bool()>& condition, int pollMs, con
                          RunHalt onTimeout) {
   switch (WaitUntil(condition, RunWaitBounds(Run), pollMs, step)) {
     case acadlink::WaitEnd::Stopped: throw RunHalted{RunHalt::Stopped};
-    case acadlink::WaitEnd::AcadGone: throw RunHalted{RunHalt::AcadGone};
+    case acadlink::WaitEnd::AcadGone: throw RunHalted{GoneHalt()};
     case acadlink::WaitEnd::TimedOut: throw RunHalted{onTimeout};
     default: return;
   }
+}
+
+RunHalt Ploter::GoneHalt() {
+  return WaitFailureReason(acadlink::WaitEnd::AcadGone, 0) == acadlink::kInputRefusedText ? RunHalt::Refused
+                                                                                           : RunHalt::AcadGone;
+}
+
+void TellDrawingProblem(PlotRunState& run, const std::string& message) {
+  if (run.Unattended()) NoteDrawing(run, OneLine(message));
+  else ui::messageBox(run.Progress, message);
+}
+
+void NoteDrawing(PlotRunState& run, const std::string& note) {
+  if (!run.Record) return;
+  if (!run.Record->Note.empty()) run.Record->Note += " / ";
+  run.Record->Note += note;
 }
 
 void Ploter::WaitForPrompt() {
@@ -131,10 +148,28 @@ struct RunContext {
   int current = -1;  // index of the drawing being printed; -1 before the first
   std::int64_t limitMs = 0;  // the limit the user set, for the messages
   std::string error;         // the text of an unexpected error
+  RunReport* report = nullptr;
 };
 
 // The pause between drawings and sheets, owned by the progress window.
-void askNext(RunContext& c) { ui::messageBox(c.form, kNextSheetMessage); }
+// Nobody is there to answer it in an unattended run.
+void askNext(RunContext& c) {
+  if (!c.o.Unattended) ui::messageBox(c.form, kNextSheetMessage);
+}
+
+DrawingRecord& record(RunContext& c) { return c.report->Drawings[static_cast<size_t>(c.current)]; }
+
+void skipped(RunContext& c) {
+  if (record(c).Outcome == DrawingOutcome::NotReached) record(c).Outcome = DrawingOutcome::Skipped;
+}
+
+// How a printed drawing was scaled, from its decision.
+std::string scaleText(const std::string& decision) {
+  if (decision == "AllLayout" || decision == "CurrentLayout") return "レイアウトの設定";
+  if (decision == "F") return "用紙に合わせる";
+  if (decision.empty()) return "図面の設定";
+  return decision;
+}
 
 // Opens drawing i; false when AutoCAD could not open it (told to the user).
 bool openDrawing(RunContext& c, const std::string& path) {
@@ -150,7 +185,7 @@ bool openDrawing(RunContext& c, const std::string& path) {
     pause(c.W);
     const std::string line = p.ReadCommandLine();
     if (has(line, "開く図面")) {
-      ui::messageBox(c.form, base::fileNameAnySep(path) + kCannotOpen);
+      TellDrawingProblem(c.run, base::fileNameAnySep(path) + kCannotOpen);
       p.SendCommand(acadlink::kEsc);
       opened = false;
       return false;
@@ -171,6 +206,7 @@ void plotDrawing(RunContext& c, int i, const std::vector<std::string>& drawings)
   const int n = static_cast<int>(drawings.size());
   c.current = i;
   c.run.DrawingPath = path;
+  c.run.Record = &record(c);
   p.LayoutNames.clear();
 
   if (i > 0 && o.ModifySave) p.SendCommand("save\n");
@@ -181,12 +217,17 @@ void plotDrawing(RunContext& c, int i, const std::vector<std::string>& drawings)
   // open, before it is typed. The drop refuses such paths, but a kept copy
   // of an archive's drawing lies in a folder the user chose.
   const std::optional<std::string> bad = base::firstCharWithoutCp932(path);
-  if (bad) ui::messageBox(c.form, path + kCannotBeGiven + base::describeChar(*bad) + kCannotBeGivenEnd);
+  if (bad) TellDrawingProblem(c.run, path + kCannotBeGiven + base::describeChar(*bad) + kCannotBeGivenEnd);
 
-  if (!bad && openDrawing(c, path)) {
+  if (bad || !openDrawing(c, path)) {
+    skipped(c);
+  } else {
     const std::string decision =
         p.DecideModelScale(o.ModelScalePrint, o.PrintMode, o.ScaleCalc, o.DimMag, base::fileNameAnySep(path));
-    if (decision != "Cancel") {
+    if (decision == "Cancel") {
+      if (!c.o.Unattended) NoteDrawing(c.run, "尺度の確認で印刷中止");
+      skipped(c);
+    } else {
       std::vector<std::string> macro;
       if (decision == "CurrentLayout" || decision == "AllLayout") {
         macro = p.LayoutMacro;
@@ -218,6 +259,7 @@ void plotDrawing(RunContext& c, int i, const std::vector<std::string>& drawings)
         bounds.stopRequested = [&c] { return !c.form->ContinueFlag; };
         const acadlink::ReplayResult replay = acadlink::ReplayMacro(p, macro, tokens, c.W, acadlink::MacroWait::CommandWait, bounds);
         if (replay.end == acadlink::MacroEnd::Stopped) throw RunHalted{RunHalt::Stopped};
+        if (replay.end == acadlink::MacroEnd::AcadGone) throw RunHalted{p.GoneHalt()};
         // The drawing's device, table or paper is missing: told already.
         if (replay.end == acadlink::MacroEnd::TokenEnded) skipped = true;
         if (skipped) break;
@@ -226,15 +268,89 @@ void plotDrawing(RunContext& c, int i, const std::vector<std::string>& drawings)
                         RunHalt::HelperSilent);
         if (p.GetPageStop() && j < sheets - 1) askNext(c);
       }
+      if (skipped || sheets == 0) {
+        if (sheets == 0) NoteDrawing(c.run, "印刷するレイアウトがありません");
+        record(c).Outcome = DrawingOutcome::Skipped;
+      } else {
+        record(c).Outcome = DrawingOutcome::Printed;
+        record(c).Sheets = sheets;
+        record(c).Scale = scaleText(decision);
+      }
     }
   }
 
   pause(c.W);
+  c.run.Record = nullptr;
   if (p.GetPageStop() && i < n - 1 && c.form->ContinueFlag) askNext(c);
   c.form->ProgressBar1->setPosition(i + 1);
 }
 
+// FILEDIA, CMDDIA and PROXYNOTICE off (and DYNMODE, when so set): at the
+// start of the run and on every AutoCAD started again during it.
+void prepareAutoCAD(RunContext& c) {
+  Ploter& p = c.p;
+  const int W = c.W;
+  p.SendCommand("FILEDIA\n"), pause(W), p.SendCommand("0\n"), pause(W);
+  p.SendCommand("CMDDIA\n"), pause(W), p.SendCommand("0\n"), pause(W);
+  p.SendCommand("PROXYNOTICE\n"), pause(W), p.SendCommand("0\n"), pause(W);
+  if (c.o.DynStop) {
+    // The value given back at the end is the first AutoCAD's.
+    if (c.run.SavedDynMode.empty()) c.run.SavedDynMode = p.GetVariable("DYNMODE");
+    p.SetVariable("DYNMODE", "0");
+  }
+}
+
+// The troubles an unattended run gets over by starting AutoCAD again.
+bool restartable(RunHalt why) {
+  return why == RunHalt::TimedOut || why == RunHalt::AcadGone || why == RunHalt::Refused;
+}
+
+std::string haltReason(const RunContext& c, RunHalt why) {
+  switch (why) {
+    case RunHalt::AcadGone: return acadlink::WaitFailureText(acadlink::WaitEnd::AcadGone, c.limitMs);
+    case RunHalt::TimedOut: return acadlink::WaitFailureText(acadlink::WaitEnd::TimedOut, c.limitMs);
+    case RunHalt::Refused: return acadlink::kInputRefusedText;
+    case RunHalt::HelperSilent:
+      return "PDF/DWF 変換プログラムから " + base::intToStr(c.limitMs / 1000) + " 秒待っても応答がありませんでした。";
+    case RunHalt::Failed: return "エラーが発生しました。\r\n" + c.error;
+    case RunHalt::TooManyRestarts:
+      return "AutoCAD を " + base::intToStr(kMaxAcadRestarts) + " 回起動し直しても印刷を続けられませんでした。";
+    case RunHalt::RestartFailed: return "AutoCAD を起動し直せませんでした。";
+    default: return {};
+  }
+}
+
+// AutoCAD hung, vanished or stopped taking input: its process is ended, a
+// new one is started the way a command's connection starts one and given
+// the run's settings. Throws RunHalted when that cannot be done.
+void restartAutoCAD(RunContext& c) {
+  Ploter& p = c.p;
+  if (c.report->Restarts >= kMaxAcadRestarts) throw RunHalted{RunHalt::TooManyRestarts};
+  const acadlink::AutoCADHandles old = p.GetHandles();
+  auto& desktop = platform::desktop();
+  if (desktop.isWindow(old.MainWindow))
+    platform::processes().endProcessOfWindow(old.MainWindow, acadlink::timing::kEndProcessWaitMs);
+  auto stop = [&c] { return !c.form->ContinueFlag; };
+  // The system may take the windows of an ended process away a little
+  // later; while its text window is there, a start would see another AutoCAD.
+  acadlink::WaitBounds gone;
+  gone.endIfAcadGone = false;
+  gone.limitMs = acadlink::timing::kEndProcessWaitMs;
+  gone.stopRequested = stop;
+  p.WaitUntil([&] { return !desktop.isWindow(old.TextWindow) && !desktop.isWindow(old.MainWindow); }, gone,
+              acadlink::timing::kStartPollMs);
+  // Whatever is left of the old one is another AutoCAD now, never ours.
+  p.SetHandles({});
+  const int found = p.FindOrStartAutoCAD(c.o.StartWait, stop);
+  if (stop()) throw RunHalted{RunHalt::Stopped};
+  if (found != 2) throw RunHalted{RunHalt::RestartFailed};
+  ++c.report->Restarts;
+  p.WaitForPrompt();
+  prepareAutoCAD(c);
+}
+
 std::string haltMessage(const RunContext& c, RunHalt why, const std::vector<std::string>& drawings) {
+  if (why == RunHalt::TooManyRestarts || why == RunHalt::RestartFailed) return haltReason(c, why);
   std::string where;
   if (c.current < 0) {
     where = "印刷の準備中に";
@@ -242,16 +358,7 @@ std::string haltMessage(const RunContext& c, RunHalt why, const std::vector<std:
     where = "図面 " + drawings[c.current] + " (" + base::intToStr(c.current + 1) + "/" +
             base::intToStr(static_cast<long long>(drawings.size())) + ") の印刷中に";
   }
-  const std::string seconds = base::intToStr(c.limitMs / 1000);
-  std::string reason;
-  switch (why) {
-    case RunHalt::AcadGone: reason = acadlink::WaitFailureText(acadlink::WaitEnd::AcadGone, c.limitMs); break;
-    case RunHalt::TimedOut: reason = acadlink::WaitFailureText(acadlink::WaitEnd::TimedOut, c.limitMs); break;
-    case RunHalt::HelperSilent: reason = "PDF/DWF 変換プログラムから " + seconds + " 秒待っても応答がありませんでした。"; break;
-    case RunHalt::Failed: reason = "エラーが発生しました。\r\n" + c.error; break;
-    default: break;
-  }
-  return where + reason + "\r\n印刷を中止しました。";
+  return where + haltReason(c, why) + "\r\n印刷を中止しました。";
 }
 
 }  // namespace
@@ -263,7 +370,13 @@ void Ploter::PlotDrawings(const std::vector<std::string>& drawings, const PlotOp
   run.Options = &o;
   run.WaitLimitMs = (o.AcadWaitLimit > 0 ? o.AcadWaitLimit : kDefaultAcadWaitLimit) * 1000LL;
   RunScope scope(*this, run);
-  RunContext c{*this, o, run, nullptr, nullptr, o.CommandWait, -1, 0, {}};
+  RunReport ownReport;
+  RunReport& report = o.Report ? *o.Report : ownReport;
+  report = RunReport{};
+  report.Button = GetUserName();
+  report.Started = platform::clock().localTimeText();
+  for (const std::string& d : drawings) report.Drawings.push_back(DrawingRecord{d});
+  RunContext c{*this, o, run, nullptr, nullptr, o.CommandWait, -1, 0, {}, &report};
   c.limitMs = run.WaitLimitMs;
   const int W = c.W;
 
@@ -290,15 +403,22 @@ void Ploter::PlotDrawings(const std::vector<std::string>& drawings, const PlotOp
     c.form->ProgressBar1->setPosition(0);
     c.form->show();
 
-    SendCommand("FILEDIA\n"), pause(W), SendCommand("0\n"), pause(W);
-    SendCommand("CMDDIA\n"), pause(W), SendCommand("0\n"), pause(W);
-    SendCommand("PROXYNOTICE\n"), pause(W), SendCommand("0\n"), pause(W);
-    if (o.DynStop) {
-      run.SavedDynMode = GetVariable("DYNMODE");
-      SetVariable("DYNMODE", "0");
-    }
+    prepareAutoCAD(c);
 
-    for (int i = 0; i < static_cast<int>(drawings.size()) && c.form->ContinueFlag; ++i) plotDrawing(c, i, drawings);
+    for (int i = 0; i < static_cast<int>(drawings.size()) && c.form->ContinueFlag; ++i) {
+      try {
+        plotDrawing(c, i, drawings);
+      } catch (const RunHalted& h) {
+        if (!o.Unattended || !restartable(h.why)) throw;
+        // The drawing is given up, AutoCAD started again, the run goes on.
+        run.Record = nullptr;
+        record(c).Outcome = DrawingOutcome::Failed;
+        if (!record(c).Note.empty()) record(c).Note += " / ";
+        record(c).Note += haltReason(c, h.why);
+        restartAutoCAD(c);
+        c.form->ProgressBar1->setPosition(i + 1);
+      }
+    }
   } catch (const RunHalted& h) {
     halt = h.why;
   } catch (const std::exception& e) {
@@ -313,7 +433,10 @@ void Ploter::PlotDrawings(const std::vector<std::string>& drawings, const PlotOp
   // the user is not kept waiting another full limit.
   if (halt != RunHalt::None) run.WaitLimitMs = std::min(run.WaitLimitMs, acadlink::timing::kEndingWaitAfterHaltMs);
   const bool stopped = halt != RunHalt::None || (c.form && !c.form->ContinueFlag);
-  if (halt != RunHalt::AcadGone) {
+  // An AutoCAD that is gone or takes no input is not typed into any more.
+  const bool unreachable = halt == RunHalt::AcadGone || halt == RunHalt::Refused || halt == RunHalt::TooManyRestarts ||
+                           halt == RunHalt::RestartFailed;
+  if (!unreachable) {
     try {
       if (halt == RunHalt::None) {
         if (o.ModifySave) {
@@ -343,8 +466,17 @@ void Ploter::PlotDrawings(const std::vector<std::string>& drawings, const PlotOp
   if (c.form) c.form->close();
   const bool troubled = halt != RunHalt::None && halt != RunHalt::Stopped;
   if (o.AcadClose && !troubled) QuitAutoCAD();
-  if (troubled) ui::messageBox(nullptr, haltMessage(c, halt, drawings));
-  else ui::messageBox(nullptr, stopped ? kStoppedMessage : kDoneMessage);
+  report.Ended = platform::clock().localTimeText();
+  report.Stopped = stopped;
+  // Unattended, the report window that follows the run says it all.
+  if (o.Unattended) {
+    if (troubled) report.EndNote = OneLine(haltMessage(c, halt, drawings));
+    else if (stopped) report.EndNote = "印刷中止ボタンで中止しました。";
+  } else if (troubled) {
+    ui::messageBox(nullptr, haltMessage(c, halt, drawings));
+  } else {
+    ui::messageBox(nullptr, stopped ? kStoppedMessage : kDoneMessage);
+  }
   if (GetPdfPrint()) NotifyPdfHelper("finish");
   run.Progress = nullptr;
   c.ownForm.reset();

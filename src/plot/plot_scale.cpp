@@ -161,7 +161,16 @@ std::string Ploter::DecideModelScale(bool ModelScalePrint, int PrintMode, int Sc
   if (GetPrintDevice() == kNoDevice) return {};
   if (!ModelScalePrint) return kFit;
 
+  // Unattended, the fixed answer stands in for the user's and is noted.
+  const bool unattended = Run && Run->Unattended();
+  const UnattendedScale fixed = unattended ? Run->Options->ScaleAnswer : UnattendedScale::Fit;
   auto undefinedLimits = [&] {
+    if (unattended) {
+      // There is no computed scale to print at: fitted unless skipped.
+      const bool skip = fixed == UnattendedScale::Skip;
+      NoteDrawing(*Run, std::string("図面範囲が未設定: ") + (skip ? "印刷中止" : "自動尺度印刷"));
+      return skip ? kCancel : kFit;
+    }
     const int result = withDialog(DwgAreaUndefinedDlg, [&](TDwgAreaUndefinedDlg& dlg) {
       dlg.DwgNameLabel->setCaption(fileName);
       dlg.showModal();
@@ -195,6 +204,17 @@ std::string Ploter::DecideModelScale(bool ModelScalePrint, int PrintMode, int Sc
   }
   if (!doubtful) return answer;
 
+  if (unattended) {
+    const char* taken = fixed == UnattendedScale::AtComputedScale ? "尺度合わせ印刷"
+                        : fixed == UnattendedScale::Fit           ? "自動尺度印刷"
+                                                                   : "印刷中止";
+    NoteDrawing(*Run, "尺度 " + answer + " が不確か: " + taken);
+    switch (fixed) {
+      case UnattendedScale::AtComputedScale: return answer;
+      case UnattendedScale::Fit: return kFit;
+      default: return kCancel;
+    }
+  }
   if (!ScaleDecisionForAll) {
     withDialog(ScaleUnCorrectDlg, [&](TScaleUnCorrectDlg& dlg) {
       dlg.AnotherCheckBox->setChecked(false);

@@ -28,11 +28,11 @@ int commandWait(const PlotRunState& run) { return run.Options ? run.Options->Com
 
 // The drawing's own setting was kept with Enter; AutoCAD asking again
 // (its prompt showing word) means the drawing has none it can use.
-bool keptOrCancel(Ploter& p, const PlotRunState& run, const char* word, const std::string& message) {
+bool keptOrCancel(Ploter& p, PlotRunState& run, const char* word, const std::string& message) {
   p.SendCommand("\n");
   if (!base::contains(p.ReadCommandLine(), word)) return true;
   p.SendCommand(acadlink::kEsc);
-  ui::messageBox(run.Progress, message);
+  TellDrawingProblem(run, message);
   return false;
 }
 
@@ -68,7 +68,7 @@ void layoutScope(Ploter& p, PlotRunState& run) {
     pause(commandWait(run));
     return true;
   });
-  if (end == acadlink::WaitEnd::AcadGone) throw RunHalted{RunHalt::AcadGone};
+  if (end == acadlink::WaitEnd::AcadGone) throw RunHalted{p.GoneHalt()};
   if (end == acadlink::WaitEnd::TimedOut) throw RunHalted{RunHalt::TimedOut};
 }
 

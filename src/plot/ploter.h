@@ -121,6 +121,8 @@ class Ploter : public acadlink::AcadMacroTwo {
   // thrown as RunHalted (a timeout as onTimeout).
   void AwaitOrHalt(const std::function<bool()>& condition, int pollMs = 0, const std::function<bool()>& step = {},
                    RunHalt onTimeout = RunHalt::TimedOut);
+  // A wait ended with AutoCAD gone: gone indeed, or only refusing input.
+  RunHalt GoneHalt();
   // The program's progress window, shown by every run of this button;
   // when null, a run shows one of its own.
   TPlotteingForm* ProgressForm = nullptr;
@@ -163,6 +165,13 @@ class Ploter : public acadlink::AcadMacroTwo {
   // The plot tokens for a replay of the macros in run.
   acadlink::MacroTokens PlotTokens(PlotRunState& run);
 };
+
+// A problem with the drawing being printed, in the run's words: attended,
+// a message box owned by the progress window; unattended, a note on the
+// drawing's record.
+void TellDrawingProblem(PlotRunState& run, const std::string& message);
+// Adds to the note of the drawing being printed, when there is a record.
+void NoteDrawing(PlotRunState& run, const std::string& note);
 
 // The whole line is one of the tokens of the plot macros.
 bool IsPlotToken(const std::string& line);

@@ -253,7 +253,7 @@ void ScaleCheck::RunScaleCheck(const std::vector<std::string>& drawings, int com
   if (Progress) Progress->end();
   if (halt != WaitEnd::Met) {
     const std::string reason = halt == WaitEnd::Abandoned ? "エラーが発生しました。\r\n" + error
-                                                          : acadlink::WaitFailureText(halt, haltLimitMs);
+                                                          : WaitFailureReason(halt, haltLimitMs);
     const std::string path = current >= 0 ? drawings[current] : std::string();
     ui::messageBox(nullptr, haltText("尺度チェック", "尺度チェック", current, n, path, reason));
   }
@@ -332,7 +332,7 @@ bool ScaleSet::RunScaleSet(const std::string& fileName, int commandWait, double 
   }
   if (halt != WaitEnd::Met) {
     const std::string reason = halt == WaitEnd::Abandoned ? "エラーが発生しました。\r\n" + error
-                                                          : acadlink::WaitFailureText(halt, haltLimitMs);
+                                                          : WaitFailureReason(halt, haltLimitMs);
     ui::messageBox(nullptr, "図面 " + fileName + " の図面範囲設定中に" + reason + "\r\n図面範囲の設定を中止しました。");
     return false;
   }

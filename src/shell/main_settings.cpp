@@ -111,6 +111,8 @@ std::vector<MainSetting> MainWindowSettings(TMain& m) {
       radioIndex("FONTCONTROL", *m.FontControlRadioGroup, 0),
       editText("REPLASEFONT", *m.FontEdit, plot::kDefaultReplaceFont),
       number("AcadWaitLimit", m.AcadWaitLimit, plot::kDefaultAcadWaitLimit),
+      checkBox("UNATTENDED", *m.UnattendedCheckBox, false),
+      comboIndex("UNATTENDEDSCALE", *m.UnattendedScaleComboBox, plot::kDefaultUnattendedScale),
       text("FIXARCHIVEOPENDIR", m.FixedExtractFolder, "ﾏｲ ｺﾝﾋﾟｭｰﾀ"),
   };
 }

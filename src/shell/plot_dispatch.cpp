@@ -4,7 +4,9 @@
 
 #include "acadlink/connect_autocad.h"
 #include "base/numbers.h"
+#include "plot/plot_result_form.h"
 #include "plot/ploter.h"
+#include "plot/run_report.h"
 #include "shell/tmain.h"
 #include "ui/application.h"
 
@@ -93,11 +95,30 @@ void TMain::PlotButtonClick(int n) {
   o.AcadWaitLimit = AcadWaitLimit;
   o.PdfDone = &PdfDone;
   o.MainWindowHandle = handle();
+  o.Unattended = UnattendedCheckBox->checked();
+  const int answer = UnattendedScaleComboBox->itemIndex();
+  o.ScaleAnswer = static_cast<plot::UnattendedScale>(answer >= 0 && answer <= 2 ? answer : plot::kDefaultUnattendedScale);
+  o.StartWait = StartWait;
+  o.Report = &LastPlotReport;
 
   // A copy: drops and clicks on the tree are still handled during the run.
-  const std::vector<std::string> drawings = RunList;
+  std::vector<std::string> drawings = RunList;
   ploter.ProgressForm = PlotteingForm;
-  ploter.PlotDrawings(drawings, o);
+  for (;;) {
+    ploter.PlotDrawings(drawings, o);
+    if (!o.Unattended) return;
+    // Unattended, the report stands in for the final message; from it the
+    // failed drawings go round again with the same button and options.
+    plot::TPlotResultForm result;
+    result.SetReport(LastPlotReport);
+    result.showModal();
+    if (!result.Rerun) return;
+    drawings = LastPlotReport.FailedPaths();
+    if (drawings.empty() ||
+        !acadlink::ConnectAutoCAD(ploter, StartWait, acadlink::kPrintCancelMessage, acadlink::kPrintFailureMessage,
+                                  *form))
+      return;
+  }
 }
 
 }  // namespace shell

@@ -177,6 +177,14 @@ void TMain::buildControls() {
   FontControlRadioGroup->setBounds(324, 138, 168, 66);
   FontEdit = make<ui::Edit>(Panel3);
   FontEdit->setBounds(324, 208, 168, 21);
+  UnattendedCheckBox = make<ui::CheckBox>(Panel3);
+  UnattendedCheckBox->setCaption("無人運転");
+  UnattendedCheckBox->setBounds(326, 236, 160, 18);
+  UnattendedCheckBox->setHint("メッセージで止まらずに印刷し、最後に印刷結果を表示します");
+  UnattendedScaleComboBox = make<ui::ComboBox>(Panel3);
+  UnattendedScaleComboBox->setItems({"尺度合わせ印刷", "自動尺度印刷", "印刷しない"});
+  UnattendedScaleComboBox->setBounds(324, 258, 168, 22);
+  UnattendedScaleComboBox->setHint("無人運転で尺度が確かでない図面の扱い");
 
   CollectGroupBox = make<ui::GroupBox>(Panel3);
   CollectGroupBox->setCaption("ファイル選択");
@@ -340,7 +348,12 @@ bool TMain::OnHelperAnswer(std::uintptr_t, const std::string& bytes) {
   if (text == "success") {
     PdfDone = true;
   } else if (text == "failure") {
-    ui::messageBox(this, "本図は変換できませんでした。", ui::kWrenlyCaption);
+    // An unattended run notes it with the drawing instead of waiting on a box.
+    plot::PlotRunState* unattended = nullptr;
+    for (auto& p : Ploters)
+      if (p && p->Run && p->Run->Unattended()) unattended = p->Run;
+    if (unattended) plot::NoteDrawing(*unattended, "本図は変換できませんでした。");
+    else ui::messageBox(this, "本図は変換できませんでした。", ui::kWrenlyCaption);
     PdfDone = true;
   }
   return true;

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "plot/run_report.h"
 #include "scalecheck/scale_check.h"
 #include "ui/widgets.h"
 
@@ -97,6 +98,10 @@ class TMain : public ui::Form {
   ui::CheckBox* UnLzhFolderFixCheckBox;
   ui::Button* FolderFixSpeedButton;
   ui::CheckBox* UnLzhAddFolderCheckBox;
+  // "無人運転": the run goes through the batch by itself; beside it the
+  // answer its scale questions take, in the order of plot::UnattendedScale.
+  ui::CheckBox* UnattendedCheckBox;
+  ui::ComboBox* UnattendedScaleComboBox;
 
   // ---- state
   bool ShownOnce = false;
@@ -137,6 +142,8 @@ class TMain : public ui::Form {
   // Seconds a plot run waits for AutoCAD's prompt or the PDF/DWF helper
   // before it gives up ("AcadWaitLimit").
   int AcadWaitLimit{};
+  // What the last plot run did with each drawing.
+  plot::RunReport LastPlotReport;
   // The AutoCAD path ("None": not chosen) and its arguments, for the window
   // and every link object.
   void SetAcadExePath(const std::string& path);

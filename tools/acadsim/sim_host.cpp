@@ -20,7 +20,23 @@ SimHost::SimHost(platform::SimDesktop& desktop, platform::SimClock& clock, platf
       processes_(processes),
       options_(std::move(options)),
       journal_(options_.journalPath),
-      self_(std::make_shared<SimHost*>(this)) {}
+      self_(std::make_shared<SimHost*>(this)) {
+  // Ending a stand-in's process takes all its windows, hung or not.
+  std::weak_ptr<SimHost*> token = self_;
+  processes_.ender = [token](WindowHandle w) {
+    auto self = token.lock();
+    if (!self) return false;
+    for (auto& in : (*self)->instances_) {
+      const std::vector<WindowHandle> own = (*self)->windowsOf(*in);
+      if (std::find(own.begin(), own.end(), w) == own.end()) continue;
+      (*self)->destroyWindows(*in);
+      in->hung = false;
+      in->queue.clear();
+      return true;
+    }
+    return false;
+  };
+}
 
 SimHost::~SimHost() {
   // The desktop may outlive us: its windows must not call back into a

@@ -1,5 +1,7 @@
 #include "platform/sim/sim_clock.h"
 
+#include <cstdio>
+
 namespace platform {
 
 void SimClock::schedule(std::int64_t delayMs, std::function<void()> fn) {
@@ -20,6 +22,16 @@ void SimClock::sleepMs(int ms) {
   }
   now_ = end;
   if (onTick) onTick(now_);
+}
+
+std::string SimClock::localTimeText() const {
+  // Days past the first one stay within January: no test runs for weeks.
+  const std::int64_t seconds = now_ / 1000 + 9 * 3600;
+  char text[32];
+  std::snprintf(text, sizeof text, "2026/01/%02d %02d:%02d:%02d", static_cast<int>(5 + seconds / 86400),
+                static_cast<int>(seconds / 3600 % 24), static_cast<int>(seconds / 60 % 60),
+                static_cast<int>(seconds % 60));
+  return text;
 }
 
 }  // namespace platform

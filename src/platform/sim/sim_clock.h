@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <string>
 
 #include "platform/clock.h"
 
@@ -13,6 +14,8 @@ class SimClock : public Clock {
  public:
   void sleepMs(int ms) override;
   std::int64_t nowMs() const override { return now_; }
+  // Virtual time 0 is 2026/01/05 09:00:00.
+  std::string localTimeText() const override;
   // Runs fn when virtual time reaches now + delayMs (during a later sleep).
   void schedule(std::int64_t delayMs, std::function<void()> fn);
   // Moves time forward without a sleep of the program's (for test set-up).

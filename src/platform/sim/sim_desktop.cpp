@@ -115,7 +115,10 @@ std::string SimDesktop::getText(WindowHandle h, int bufferBytes) {
 
 bool SimDesktop::sendCopyData(WindowHandle h, std::uintptr_t dwData, const std::string& bytes) {
   SimWindow* w = window(h);
-  if (!w || w->hung) return false;
+  if (!w || w->hung) {
+    ++refusedCopyData;
+    return false;
+  }
   copyDataLog.emplace_back(h, bytes);
   if (!w->onCopyData) return false;
   // The handler may destroy windows; keep a copy of it.
@@ -208,6 +211,12 @@ bool SimProcesses::shellOpen(const std::string& file, WindowHandle) {
 
 bool SimProcesses::runHidden(const std::string& commandLine) {
   hidden.push_back(commandLine);
+  return true;
+}
+
+bool SimProcesses::endProcessOfWindow(WindowHandle w, int) {
+  if (w == 0 || !ender || !ender(w)) return false;
+  endedByWindow.push_back(w);
   return true;
 }
 

@@ -57,6 +57,9 @@ class SimDesktop : public Desktop {
 
   // Every copy-data message sent, for tests: (window, bytes).
   std::vector<std::pair<WindowHandle, std::string>> copyDataLog;
+  // Copy-data messages to a window that is gone or hung: on Windows each
+  // costs a message time-out.
+  int refusedCopyData = 0;
 
  private:
   // A new window record under the next handle; the caller links it in.
@@ -92,6 +95,12 @@ class SimProcesses : public Processes {
   bool shellOpen(const std::string& file, WindowHandle owner) override;
   bool runHidden(const std::string& commandLine) override;
   std::optional<int> osPlatformId() override { return platformId; }
+  // Asks the program owning the window (its ender, set by whoever shows
+  // the window) to end.
+  bool endProcessOfWindow(WindowHandle w, int waitMs) override;
+  // What ending the process of a window does; false: no process of its.
+  std::function<bool(WindowHandle)> ender;
+  std::vector<WindowHandle> endedByWindow;  // windows whose process was ended, in order
 
   std::optional<int> platformId = 2;
   std::vector<std::string> created;  // command lines, in order

@@ -17,6 +17,7 @@ class Win32Clock : public Clock {
  public:
   void sleepMs(int ms) override;
   std::int64_t nowMs() const override;
+  std::string localTimeText() const override;
 };
 
 // Messages to other programs' windows are sent with a time limit: a window
@@ -61,6 +62,7 @@ class Win32Processes : public Processes {
   bool shellOpen(const std::string& file, WindowHandle owner) override;
   bool runHidden(const std::string& commandLine) override;
   std::optional<int> osPlatformId() override;
+  bool endProcessOfWindow(WindowHandle w, int waitMs) override;
 };
 
 class Win32Printers : public Printers {

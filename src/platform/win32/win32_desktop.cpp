@@ -103,9 +103,8 @@ bool Win32Desktop::sendCopyData(WindowHandle w, std::uintptr_t dwData, const std
   cds.dwData = static_cast<ULONG_PTR>(dwData);
   cds.cbData = static_cast<DWORD>(bytes.size());
   cds.lpData = const_cast<char*>(bytes.data());
-  DWORD_PTR answer = 0;
-  if (!sendTimed(w, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds), &answer)) return false;
-  return answer != 0;
+  // Delivered is what counts: what the receiver answers is its own affair.
+  return sendTimed(w, WM_COPYDATA, 0, reinterpret_cast<LPARAM>(&cds));
 }
 
 bool Win32Desktop::postNull(WindowHandle w) {

@@ -72,4 +72,20 @@ std::optional<int> Win32Processes::osPlatformId() {
   return static_cast<int>(vi.dwPlatformId);
 }
 
+bool Win32Processes::endProcessOfWindow(WindowHandle w, int waitMs) {
+  const HWND h = reinterpret_cast<HWND>(w);
+  if (w == 0 || !IsWindow(h)) return false;
+  DWORD id = 0;
+  GetWindowThreadProcessId(h, &id);
+  // Never our own process, whatever window we were handed.
+  if (id == 0 || id == GetCurrentProcessId()) return false;
+  HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, id);
+  if (!process) return false;
+  bool ended = TerminateProcess(process, 1) != 0;
+  // Its windows go with it; a new AutoCAD is looked for only after that.
+  if (ended) ended = WaitForSingleObject(process, static_cast<DWORD>(waitMs > 0 ? waitMs : 0)) == WAIT_OBJECT_0;
+  CloseHandle(process);
+  return ended;
+}
+
 }  // namespace platform

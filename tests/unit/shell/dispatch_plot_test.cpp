@@ -6,6 +6,8 @@
 #include "acadsim/sim_host.h"
 #include "base/codec.h"
 #include "base/paths.h"
+#include "base/text.h"
+#include "plot/plot_result_form.h"
 #include "plot/ploter.h"
 #include "plot/plotteing_form.h"
 #include "scalecheck/scale_form.h"
@@ -197,8 +199,14 @@ TEST_F(PlotDispatchTest, RunReceivesTheOptionsOfTheMomentAndTheWaitLimit) {
     if (main->Ploters[0] && main->Ploters[0]->Run) seen = *main->Ploters[0]->Run->Options;
   };
   main->AcadWaitLimit = 42;
+  main->StartWait = 25;
+  main->UnattendedScaleComboBox->setItemIndex(2);
   main->Ploter1Btn->click();
   env.clock.onTick = nullptr;
+  EXPECT_FALSE(seen.Unattended);
+  EXPECT_EQ(plot::UnattendedScale::Skip, seen.ScaleAnswer);
+  EXPECT_EQ(25, seen.StartWait);
+  EXPECT_EQ(&main->LastPlotReport, seen.Report);
   EXPECT_EQ(2, seen.FontControl);
   EXPECT_TRUE(seen.DynStop);
   EXPECT_EQ(0, seen.FileDia);
@@ -288,6 +296,49 @@ TEST_F(PlotDispatchTest, AProgramFolderAutoCADCannotSaveIntoRefusesBothCommandsB
   EXPECT_FALSE(connectionTried());
   EXPECT_FALSE(main->Plotting);
   EXPECT_FALSE(main->Checking);
+}
+
+}  // namespace
+
+namespace {
+
+class UnattendedDispatchTest : public PlotDispatchTest {};
+
+TEST_F(UnattendedDispatchTest, TheReportReplacesTheFinalMessageSavesItsCsvAndPrintsTheFailedAgain) {
+  const std::string good = addDrawing("a.dxf");
+  env.writeFile("bad.dwg", "AC1015 binary");
+  main->FormDropFiles({env.path("bad.dwg")});
+  main->UnattendedCheckBox->setChecked(true);
+  env.ui.saveAnswers.push_back(env.path("report.csv"));
+  int shown = 0;
+  std::vector<std::string> listed;
+  env.ui.modalHandlers["TPlotResultForm"] = [&](ui::Form& f) {
+    auto& r = static_cast<plot::TPlotResultForm&>(f);
+    ++shown;
+    listed.clear();
+    for (int row = 1; row < r.ResultGrid->rowCount(); ++row) listed.push_back(r.ResultGrid->cell(0, row) + ":" + r.ResultGrid->cell(1, row));
+    if (shown == 1) {
+      EXPECT_TRUE(r.RerunButton->enabled());
+      r.SaveButton->click();
+      r.RerunButton->click();
+    } else {
+      r.CloseButton->click();
+    }
+  };
+  main->Ploter1Btn->click();
+
+  EXPECT_TRUE(messageTexts().empty());
+  EXPECT_EQ(2, shown);
+  // The second round had the unreadable drawing alone.
+  EXPECT_EQ(std::vector<std::string>{"bad.dwg:印刷せず"}, listed);
+  int typedBad = 0;
+  for (auto& [w, bytes] : env.desktop.copyDataLog) typedBad += bytes == env.path("bad.dwg") + "\n" + std::string(1, '\0');
+  EXPECT_EQ(2, typedBad);
+  const std::string csv = base::cp932ToUtf8(env.readFile("report.csv"));
+  EXPECT_TRUE(base::contains(csv, "\r\na.dxf,印刷済,1,図面の設定,,")) << csv;
+  EXPECT_TRUE(base::contains(csv, "\r\nbad.dwg,印刷せず,,,bad.dwg は、開くことができません。 この図面の印刷はキャンセルされます。,"))
+      << csv;
+  EXPECT_FALSE(main->Plotting);
 }
 
 }  // namespace

@@ -64,6 +64,8 @@ const Lines kFirstStart = {
     {"FONTCONTROL", "0"},
     {"REPLASEFONT", "bigfont.shx"},
     {"AcadWaitLimit", "300"},
+    {"UNATTENDED", "0"},
+    {"UNATTENDEDSCALE", "1"},
     {"FIXARCHIVEOPENDIR", "ﾏｲ ｺﾝﾋﾟｭｰﾀ"},
 };
 
@@ -111,6 +113,8 @@ const Lines kChanged = {
     {"FONTCONTROL", "2"},
     {"REPLASEFONT", "romans.shx"},
     {"AcadWaitLimit", "90"},
+    {"UNATTENDED", "1"},
+    {"UNATTENDEDSCALE", "2"},
     {"FIXARCHIVEOPENDIR", "E:\\展開"},
 };
 
@@ -214,6 +218,8 @@ TEST_F(MainSettingsFileTest, EveryKeyComesBackWithAValueOtherThanItsDefault) {
     m.FontControlRadioGroup->setItemIndex(2);
     m.FontEdit->setText("romans.shx");
     m.AcadWaitLimit = 90;
+    m.UnattendedCheckBox->setChecked(true);
+    m.UnattendedScaleComboBox->setItemIndex(2);
     m.FixedExtractFolder = "E:\\展開";
     m.close();
   }
@@ -271,6 +277,8 @@ TEST_F(MainSettingsFileTest, EveryKeyComesBackWithAValueOtherThanItsDefault) {
   EXPECT_EQ(m.FontControlRadioGroup->itemIndex(), 2);
   EXPECT_EQ(m.FontEdit->text(), "romans.shx");
   EXPECT_EQ(m.AcadWaitLimit, 90);
+  EXPECT_TRUE(m.UnattendedCheckBox->checked());
+  EXPECT_EQ(m.UnattendedScaleComboBox->itemIndex(), 2);
   EXPECT_EQ(m.FixedExtractFolder, "E:\\展開");
   EXPECT_EQ(m.FolderFixSpeedButton->hint(), "E:\\展開");
   // The read values reach the controls that depend on them.

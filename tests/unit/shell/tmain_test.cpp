@@ -6,6 +6,8 @@
 
 #include "base/codec.h"
 #include "base/profile.h"
+#include "plot/ploter.h"
+#include "plot/run_report.h"
 #include "shell/get_dir_dlg.h"
 #include "shell/program.h"
 #include "support/sim_env.h"
@@ -21,7 +23,8 @@ const std::vector<std::string> kWriteOrder = {
     "LayoutSizeIndex", "LayoutAdjust", "DimMag", "CurrentBtnSet", "AcadClose", "ModelScalePrint",
     "LayoutScalePrint", "FileSort", "ModifySave", "ModeVisible", "Psltscale", "StartWait", "GetChildFolder",
     "DwgChoose", "DxfChoose", "ScaleWarning", "FITOFFSET00", "ONLYPC3", "LZH", "ZIP", "UNLZHFOLDER",
-    "UNLZHFOLDERFIX", "UNLZHADDFOLDER", "DYNSTOP", "FONTCONTROL", "REPLASEFONT", "AcadWaitLimit", "FIXARCHIVEOPENDIR"};
+    "UNLZHFOLDERFIX", "UNLZHADDFOLDER", "DYNSTOP", "FONTCONTROL", "REPLASEFONT", "AcadWaitLimit", "UNATTENDED",
+    "UNATTENDEDSCALE", "FIXARCHIVEOPENDIR"};
 
 // Key names of the "MainWindow" section of a written file, in file order.
 std::vector<std::string> keysInFile(const std::string& bytes) {
@@ -211,6 +214,19 @@ TEST_F(MainWindowTest, HelperAnswers) {
   ASSERT_EQ(env.ui.messages.size(), 1u);
   EXPECT_EQ(env.ui.messages[0].text, "本図は変換できませんでした。");
   EXPECT_EQ(env.ui.messages[0].caption, "Wrenlyメッセージ");
+
+  // During an unattended run the failure is noted with the drawing.
+  plot::PlotOptions unattended;
+  unattended.Unattended = true;
+  plot::PlotRunState run;
+  run.Options = &unattended;
+  plot::DrawingRecord record{"C:\\a.dwg"};
+  run.Record = &record;
+  m.Ploters[1]->Run = &run;
+  EXPECT_TRUE(m.onCopyData(1, std::string("failure") + '\0'));
+  m.Ploters[1]->Run = nullptr;
+  EXPECT_EQ(env.ui.messages.size(), 1u);
+  EXPECT_EQ(record.Note, "本図は変換できませんでした。");
 
   m.PdfDone = false;
   m.onCopyData(1, std::string("successful") + '\0');

@@ -5,13 +5,20 @@
 //               [--fonts DIR]... [--font NAME]... [--work DIR]
 //               [--delay MS] [--startup-delay MS] [--hang-after N]
 //               [--hang-at TEXT] [--vanish-after N] [--plotters FILE]
+//               [--hang-on NAME] [--vanish-on NAME] [--once PREFIX]
 //               [DRAWING]
+//
+// --hang-on and --vanish-on hang or vanish right after an input that holds
+// NAME (a drawing's path typed to open it). With --once, each of them
+// happens only while the file PREFIX + ".hang" or ".vanish" does not exist,
+// and creates it: a stand-in started again does not repeat the fault.
 //
 // --plotters names the devices, papers and style tables that "-plot"
 // knows (lines "device=", "paper=", "style="); a file that cannot be read
 // or holds another kind of line ends the stand-in with exit code 1.
 // --journal-times adds to every journal line "ms", the milliseconds since
-// the stand-in started (for the benchmarks).
+// the stand-in started (for the benchmarks); --journal-clock the machine's
+// counter in milliseconds instead, one time line for all stand-ins.
 //
 // Windows: a main frame "AutoCAD 2004 - [...]" whose command-line bar holds
 // a history and a prompt line of one class ("AcadCmdLine") among other
@@ -64,8 +71,10 @@ struct App {
   acadsim::Behaviour behaviour;
   std::string journalPath;
   bool journalTimes = false;
+  bool journalClock = false;
   std::string drawing;
   int startupDelayMs = 0;
+  std::string hangOn, vanishOn, once;
 
   std::unique_ptr<acadsim::Journal> journal;
   std::unique_ptr<acadsim::Session> session;
@@ -121,6 +130,8 @@ void parseArguments(App& app) {
       parseInt(value(), app.options.historyLines);
     } else if (a == L"--journal-times") {
       app.journalTimes = true;
+    } else if (a == L"--journal-clock") {
+      app.journalClock = true;
     } else if (a == L"--journal" && hasValue) {
       app.journalPath = U(value().c_str());
     } else if (a == L"--fonts" && hasValue) {
@@ -139,6 +150,12 @@ void parseArguments(App& app) {
       app.behaviour.hangAtPrompt = U(value().c_str());
     } else if (a == L"--vanish-after" && hasValue) {
       parseInt(value(), app.behaviour.vanishAfterInputs);
+    } else if (a == L"--hang-on" && hasValue) {
+      app.hangOn = U(value().c_str());
+    } else if (a == L"--vanish-on" && hasValue) {
+      app.vanishOn = U(value().c_str());
+    } else if (a == L"--once" && hasValue) {
+      app.once = U(value().c_str());
     } else if (a == L"--plotters" && hasValue) {
       std::string bytes;
       if (!base::readFileBytes(U(value().c_str()), bytes) ||
@@ -223,6 +240,25 @@ void processInputs(App& app) {
     }
     refresh(app);
     if (!app.main) return;
+    // A fault tied to a drawing, once across the stand-ins of a test when
+    // so asked: creating the mark file is the test of whether it was made.
+    auto faultFor = [&](const std::string& name, const wchar_t* tag) {
+      if (name.empty() || bytes.find(name) == std::string::npos) return false;
+      if (app.once.empty()) return true;
+      HANDLE mark = CreateFileW((W(app.once) + tag).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+      if (mark == INVALID_HANDLE_VALUE) return false;
+      CloseHandle(mark);
+      return true;
+    };
+    if (faultFor(app.vanishOn, L".vanish")) {
+      closeApp(app);
+      return;
+    }
+    if (faultFor(app.hangOn, L".hang")) {
+      UpdateWindow(app.main);
+      hangForever();
+    }
     const acadsim::Behaviour& b = app.behaviour;
     const int n = app.session->inputCount();
     if (b.vanishAfterInputs >= 0 && n >= b.vanishAfterInputs) {
@@ -549,7 +585,17 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     app.font = CreateFontW(-13, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS,
                            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, L"MS Gothic");
     app.journal = std::make_unique<acadsim::Journal>(app.journalPath);
-    if (app.journalTimes) {
+    if (app.journalClock) {
+      // The machine's counter, not this process's start: stand-ins started
+      // one after another stamp on one time line.
+      LARGE_INTEGER frequency{};
+      QueryPerformanceFrequency(&frequency);
+      app.journal->setStamp([frequency]() -> std::int64_t {
+        LARGE_INTEGER now{};
+        QueryPerformanceCounter(&now);
+        return now.QuadPart / frequency.QuadPart * 1000 + now.QuadPart % frequency.QuadPart * 1000 / frequency.QuadPart;
+      });
+    } else if (app.journalTimes) {
       LARGE_INTEGER frequency{}, start{};
       QueryPerformanceFrequency(&frequency);
       QueryPerformanceCounter(&start);
