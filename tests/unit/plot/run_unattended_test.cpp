@@ -1,6 +1,8 @@
 // The unattended plot run: nothing waits for the user, each drawing's
 // outcome is recorded, and an AutoCAD that hangs or vanishes is ended and
 // started again.
+#include <algorithm>
+
 #include "plot/run_report.h"
 #include "plot/run_support.h"
 
@@ -107,6 +109,36 @@ TEST_F(UnattendedRunTest, EveryProblemIsRecordedWithItsDrawingAndNoBoxOrPauseIsS
   EXPECT_EQ("2026/01/05 09:00:00", report.Started);
   EXPECT_NE(report.Started, report.Ended);
   EXPECT_EQ("1", acad.session()->variable("FILEDIA"));
+}
+
+TEST_F(UnattendedRunTest, WithTheOptionOffTheSameBatchStopsAtItsBoxesAsBefore) {
+  o.Unattended = false;
+  const std::string a = drawing("a.dxf", styledDxf("monochrome.ctb"));
+  const std::string bad = drawing("unreadable.dwg", "AC1015 binary");
+  const std::string style = drawing("style.dxf", styledDxf("gone.ctb"));
+  const std::string doubtful = drawing("doubtful.dxf", styledDxf("monochrome.ctb", "1000,700"));
+  const std::string b = drawing("b.dxf", styledDxf("monochrome.ctb"));
+  run({a, bad, style, doubtful, b});
+
+  std::vector<std::string> texts;
+  for (const auto& m : env.ui.messages) texts.push_back(m.text);
+  auto shown = [&](const std::string& start) {
+    return std::find_if(texts.begin(), texts.end(), [&](const std::string& t) { return t.rfind(start, 0) == 0; }) -
+           texts.begin();
+  };
+  const auto unreadable = shown("unreadable.dwg は、開くことができません。");
+  const auto noStyle = shown("図面に設定されている印刷スタイルが見つかりません。");
+  ASSERT_LT(unreadable, static_cast<long>(texts.size()));
+  ASSERT_LT(noStyle, static_cast<long>(texts.size()));
+  EXPECT_LT(unreadable, noStyle);
+  // The doubtful scale is asked, "1枚ずつ" asks before each drawing, and
+  // the run ends with its final message.
+  EXPECT_FALSE(env.ui.modalShown.empty());
+  EXPECT_EQ(4, std::count(texts.begin(), texts.end(), "   次のデータを印刷しますか？      "));
+  EXPECT_EQ("   印刷が終わりました      ", texts.back());
+  EXPECT_EQ(a, plotted().front());
+  EXPECT_EQ(b, plotted().back());
+  EXPECT_EQ(0, report.Restarts);
 }
 
 TEST_F(UnattendedRunTest, TheFixedScaleAnswerIsTakenAndNoted) {
