@@ -15,15 +15,7 @@ source "$(dirname "$0")/../scripts/lib.sh"
 n=${1:-30}
 [[ "$n" =~ ^[1-9][0-9]*$ ]] || { echo "usage: $0 [drawings]" >&2; exit 2; }
 
-ensure_packages
-build_windows
-build_native
-ensure_display
-ensure_wineprefix
-export KESTREL_DIST=$BUILD/dist KESTREL_ARTEFACTS=$BUILD/artefacts KESTREL_WINE=$(wine_cmd)
-mkdir -p "$KESTREL_ARTEFACTS"
-source "$ROOT/tests/wine/lib/common.bash"
-new_program_folder
+prepare_wine_bench build_native
 trap 'cleanup; wineserver -k 2>/dev/null || true; [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null || true' EXIT
 
 d=$PROG/drawings

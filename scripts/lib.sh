@@ -219,3 +219,19 @@ ensure_display() {
   export DISPLAY=":$n"
   for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
 }
+
+# For the Wine benchmarks: what is missing installed, the programs built
+# (plus whatever the arguments name, e.g. build_native), a display and the
+# prefix, the end-to-end tests' helpers, and a fresh program folder ($PROG).
+prepare_wine_bench() {
+  ensure_packages
+  build_windows
+  local extra
+  for extra in "$@"; do "$extra"; done
+  ensure_display
+  ensure_wineprefix
+  export KESTREL_DIST=$BUILD/dist KESTREL_ARTEFACTS=$BUILD/artefacts KESTREL_WINE=$(wine_cmd)
+  mkdir -p "$KESTREL_ARTEFACTS"
+  source "$ROOT/tests/wine/lib/common.bash"
+  new_program_folder
+}
