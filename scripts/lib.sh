@@ -44,6 +44,12 @@ ensure_packages() {
   command -v dpkg-source >/dev/null || need+=(dpkg-dev)
   [ -f /usr/x86_64-w64-mingw32/lib/libz.a ] && [ -f /usr/i686-w64-mingw32/lib/libz.a ] || need+=(libz-mingw-w64-dev)
   command -v zip >/dev/null || need+=(zip)  # scripts/package
+  # The 32-bit program under Wine: Debian's multiarch wine32, of the same
+  # version as wine64.
+  if ! dpkg -s wine32:i386 >/dev/null 2>&1; then
+    dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
+    need+=(wine32:i386)
+  fi
   if [ ${#need[@]} -gt 0 ]; then
     log "installing: ${need[*]}"
     export DEBIAN_FRONTEND=noninteractive
@@ -62,6 +68,12 @@ wine_cmd() {
   if command -v wine64 >/dev/null; then echo wine64;
   elif [ -x /usr/lib/wine/wine64 ]; then echo /usr/lib/wine/wine64;
   else echo wine; fi
+}
+
+# The 32-bit loader (Debian's wine32), which runs the 32-bit programs in the
+# same 64-bit prefix.
+wine32_cmd() {
+  if [ -x /usr/lib/wine/wine ]; then echo /usr/lib/wine/wine; fi
 }
 
 build_native() {
