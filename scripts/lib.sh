@@ -230,9 +230,10 @@ stage_program() {
 # the program folder as it ships. Names are stored in code page 932, which
 # the zip folders of Japanese Windows (XP on) read.
 make_packages() {
-  local out=$1 arch win
+  local out arch win
+  mkdir -p "$1"
+  out=$(cd "$1" && pwd)  # zip runs in the work folder
   local work; work=$(mktemp -d "${TMPDIR:-/tmp}/kestrel-package-XXXXXX")
-  mkdir -p "$out"
   for arch in win32 x64; do
     if [ "$arch" = win32 ]; then win=$WIN32_BUILD; else win=$WIN; fi
     rm -rf "$work/Kestrel"
