@@ -2,9 +2,11 @@
 set -euo pipefail
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+KESTREL_VERSION=2.30
 BUILD=${KESTREL_BUILD:-$ROOT/build}
 NATIVE=$BUILD/native
 WIN=$BUILD/win
+WIN32_BUILD=$BUILD/win32
 export WINEPREFIX=${KESTREL_WINEPREFIX:-$BUILD/wineprefix}
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEARCH=win64
@@ -22,6 +24,7 @@ ensure_packages() {
   command -v g++ >/dev/null || need+=(g++)
   [ -f /usr/include/gtest/gtest.h ] || need+=(libgtest-dev libgmock-dev)
   command -v x86_64-w64-mingw32-g++-posix >/dev/null || need+=(g++-mingw-w64-x86-64-posix)
+  command -v i686-w64-mingw32-g++-posix >/dev/null || need+=(g++-mingw-w64-i686-posix)
   command -v wine >/dev/null || need+=(wine)
   command -v wine64 >/dev/null || [ -x /usr/lib/wine/wine64 ] || need+=(wine64)
   command -v Xvfb >/dev/null || need+=(xvfb)
@@ -39,8 +42,15 @@ ensure_packages() {
   # The cross build's libarchive: Debian's source package, unpacked with
   # dpkg-source, on Debian's mingw zlib.
   command -v dpkg-source >/dev/null || need+=(dpkg-dev)
-  [ -f /usr/x86_64-w64-mingw32/lib/libz.a ] || need+=(libz-mingw-w64-dev)
+  [ -f /usr/x86_64-w64-mingw32/lib/libz.a ] && [ -f /usr/i686-w64-mingw32/lib/libz.a ] || need+=(libz-mingw-w64-dev)
+  command -v zip >/dev/null || need+=(zip)  # scripts/package
   /usr/bin/python3 -c 'import openpyxl' 2>/dev/null || need+=(python3-openpyxl)  # and written workbooks
+  # The 32-bit program under Wine: Debian's multiarch wine32, of the same
+  # version as wine64.
+  if ! dpkg -s wine32:i386 >/dev/null 2>&1; then
+    dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
+    need+=(wine32:i386)
+  fi
   if [ ${#need[@]} -gt 0 ]; then
     log "installing: ${need[*]}"
     export DEBIAN_FRONTEND=noninteractive
@@ -61,30 +71,72 @@ wine_cmd() {
   else echo wine; fi
 }
 
+# The 32-bit loader (Debian's wine32), which runs the 32-bit programs in the
+# same 64-bit prefix.
+wine32_cmd() {
+  if [ -x /usr/lib/wine/wine ]; then echo /usr/lib/wine/wine; fi
+}
+
 build_native() {
   log "native build"
-  cmake -S "$ROOT" -B "$NATIVE" -G Ninja -DKESTREL_WIN_BUILD="$WIN" >/dev/null
+  cmake -S "$ROOT" -B "$NATIVE" -G Ninja -DKESTREL_WIN_BUILD="$WIN" -DKESTREL_WIN32_BUILD="$WIN32_BUILD" >/dev/null
   cmake --build "$NATIVE" -j"$(nproc)"
 }
 
+# Both Windows programs: x86-64 in $WIN, staged in $BUILD/dist, and i686
+# (for the 32-bit Windows beside 32-bit AutoCAD) in $WIN32_BUILD, staged in
+# $BUILD/dist32.
 build_windows() {
-  ensure_libarchive_mingw
-  log "cross build (mingw-w64)"
-  cmake -S "$ROOT" -B "$WIN" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" \
-    -DCMAKE_BUILD_TYPE=Release -DKESTREL_LIBARCHIVE_PREFIX="$LIBARCHIVE_MINGW" >/dev/null
-  cmake --build "$WIN" -j"$(nproc)"
-  stage_program
+  build_windows_arch x86_64 "$WIN"
+  stage_program "$WIN" "$BUILD/dist"
+  build_windows_arch i686 "$WIN32_BUILD"
+  stage_program "$WIN32_BUILD" "$BUILD/dist32"
+}
+
+build_windows_arch() {
+  local arch=$1 out=$2
+  ensure_libarchive_mingw "$arch"
+  log "cross build (mingw-w64 $arch)"
+  cmake -S "$ROOT" -B "$out" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-$arch.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DKESTREL_LIBARCHIVE_PREFIX="$BUILD/deps/libarchive-$arch" >/dev/null
+  cmake --build "$out" -j"$(nproc)"
 }
 
 # libarchive for Kestrel.exe: built once from Debian's source package with
 # the mingw toolchain, static, into $BUILD/deps. The source comes through an
 # apt configuration of our own (deb-src lines for the machine's Debian
 # mirrors, lists and cache under $BUILD), so the machine's package sources
-# stay as they are.
-LIBARCHIVE_MINGW=$BUILD/deps/libarchive-x86_64
+# stay as they are. One copy per architecture (x86_64, i686); the source is
+# fetched once for both.
 ensure_libarchive_mingw() {
-  [ -f "$LIBARCHIVE_MINGW/lib/libarchive.a" ] && return
-  log "building libarchive for mingw-w64 (once)"
+  local arch=${1:-x86_64}
+  local prefix=$BUILD/deps/libarchive-$arch
+  [ -f "$prefix/lib/libarchive.a" ] && return
+  log "building libarchive for mingw-w64 $arch (once)"
+  local deps=$BUILD/deps
+  [ -d "$deps/src/libarchive" ] || fetch_libarchive_source
+  local work=$deps/libarchive-build-$arch sysroot=/usr/$arch-w64-mingw32
+  rm -rf "$work"
+  cmake -S "$deps/src/libarchive" -B "$work" -G Ninja \
+    -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-$arch.cmake" -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_INSTALL_PREFIX="$prefix" -DBUILD_SHARED_LIBS=OFF \
+    -DENABLE_TAR=OFF -DENABLE_CPIO=OFF -DENABLE_CAT=OFF -DENABLE_UNZIP=OFF -DENABLE_TEST=OFF \
+    -DENABLE_OPENSSL=OFF -DENABLE_MBEDTLS=OFF -DENABLE_NETTLE=OFF -DENABLE_LZMA=OFF -DENABLE_BZip2=OFF \
+    -DENABLE_ZSTD=OFF -DENABLE_LZ4=OFF -DENABLE_LZO=OFF -DENABLE_LIBB2=OFF -DENABLE_LIBXML2=OFF \
+    -DENABLE_EXPAT=OFF -DENABLE_ICONV=OFF -DENABLE_CNG=OFF -DENABLE_ACL=OFF -DENABLE_XATTR=OFF \
+    -DENABLE_PCREPOSIX=OFF -DENABLE_PCRE2POSIX=OFF -DENABLE_WERROR=OFF -DENABLE_INSTALL=ON \
+    -DENABLE_ZLIB=ON -DZLIB_WINAPI_EXITCODE=1 -DZLIB_WINAPI_EXITCODE__TRYRUN_OUTPUT= \
+    -DZLIB_INCLUDE_DIR=$sysroot/include -DZLIB_LIBRARY=$sysroot/lib/libz.a \
+    >"$deps/libarchive-configure-$arch.log" 2>&1 || { tail -n 30 "$deps/libarchive-configure-$arch.log"; return 1; }
+  cmake --build "$work" --target archive_static -j"$(nproc)" >"$deps/libarchive-build-$arch.log" 2>&1 ||
+    { tail -n 30 "$deps/libarchive-build-$arch.log"; return 1; }
+  mkdir -p "$prefix/lib" "$prefix/include"
+  cp "$deps/src/libarchive/libarchive/archive.h" "$deps/src/libarchive/libarchive/archive_entry.h" \
+    "$prefix/include/"
+  cp "$work/libarchive/libarchive_static.a" "$prefix/lib/libarchive.a"
+}
+
+fetch_libarchive_source() {
   local deps=$BUILD/deps apt=$BUILD/deps/apt
   rm -rf "$apt" "$deps/src"
   mkdir -p "$apt/parts" "$apt/state/lists/partial" "$apt/cache/archives/partial" "$deps/src"
@@ -99,23 +151,6 @@ ensure_libarchive_mingw() {
   # (Its signature check only warns without the Debian keyring; apt checked the download.)
   (cd "$deps/src" && dpkg-source -x "$dsc" libarchive) >"$deps/dpkg-source.log" 2>&1 ||
     { cat "$deps/dpkg-source.log"; return 1; }
-  cmake -S "$deps/src/libarchive" -B "$deps/libarchive-build" -G Ninja \
-    -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-x86_64.cmake" -DCMAKE_BUILD_TYPE=Release \
-    -DCMAKE_INSTALL_PREFIX="$LIBARCHIVE_MINGW" -DBUILD_SHARED_LIBS=OFF \
-    -DENABLE_TAR=OFF -DENABLE_CPIO=OFF -DENABLE_CAT=OFF -DENABLE_UNZIP=OFF -DENABLE_TEST=OFF \
-    -DENABLE_OPENSSL=OFF -DENABLE_MBEDTLS=OFF -DENABLE_NETTLE=OFF -DENABLE_LZMA=OFF -DENABLE_BZip2=OFF \
-    -DENABLE_ZSTD=OFF -DENABLE_LZ4=OFF -DENABLE_LZO=OFF -DENABLE_LIBB2=OFF -DENABLE_LIBXML2=OFF \
-    -DENABLE_EXPAT=OFF -DENABLE_ICONV=OFF -DENABLE_CNG=OFF -DENABLE_ACL=OFF -DENABLE_XATTR=OFF \
-    -DENABLE_PCREPOSIX=OFF -DENABLE_PCRE2POSIX=OFF -DENABLE_WERROR=OFF -DENABLE_INSTALL=ON \
-    -DENABLE_ZLIB=ON -DZLIB_WINAPI_EXITCODE=1 -DZLIB_WINAPI_EXITCODE__TRYRUN_OUTPUT= \
-    -DZLIB_INCLUDE_DIR=/usr/x86_64-w64-mingw32/include -DZLIB_LIBRARY=/usr/x86_64-w64-mingw32/lib/libz.a \
-    >"$deps/libarchive-configure.log" 2>&1 || { tail -n 30 "$deps/libarchive-configure.log"; return 1; }
-  cmake --build "$deps/libarchive-build" --target archive_static -j"$(nproc)" >"$deps/libarchive-build.log" 2>&1 ||
-    { tail -n 30 "$deps/libarchive-build.log"; return 1; }
-  mkdir -p "$LIBARCHIVE_MINGW/lib" "$LIBARCHIVE_MINGW/include"
-  cp "$deps/src/libarchive/libarchive/archive.h" "$deps/src/libarchive/libarchive/archive_entry.h" \
-    "$LIBARCHIVE_MINGW/include/"
-  cp "$deps/libarchive-build/libarchive/libarchive_static.a" "$LIBARCHIVE_MINGW/lib/libarchive.a"
 }
 
 # deb-src lines for the Debian suites the machine installs from (its
@@ -162,20 +197,61 @@ debian_source_lines() {
   done
 }
 
-# The program folder as it ships: Kestrel.exe with its files beside it, and
-# the stand-ins (AutoCAD with its start drawing, the spreadsheet) and the
-# test driver in tools/.
-stage_program() {
-  local dist=$BUILD/dist
-  mkdir -p "$dist/help" "$dist/BottonSets" "$dist/tools"
-  cp "$WIN/Kestrel.exe" "$dist/"
+# The program folder as it ships (what scripts/package zips): Kestrel.exe
+# from the cross build folder $1, with its files beside it, into $2. The
+# notes are kept in UTF-8 here and shipped in code page 932 with CRLF, which
+# Notepad on a Japanese Windows of any age reads.
+stage_product() {
+  local win=$1 dist=$2
+  # Anew each time, so nothing stale ships; the packages beside it stay.
+  mkdir -p "$dist"
+  find "$dist" -mindepth 1 -maxdepth 1 ! -name '*.zip' -exec rm -rf {} +
+  mkdir -p "$dist/help" "$dist/BottonSets"
+  cp "$win/Kestrel.exe" "$dist/"
   cp "$ROOT/help/Kestrelhelp.html" "$dist/help/"
-  if [ -d "$ROOT/data/BottonSets" ]; then cp "$ROOT"/data/BottonSets/*.ini "$dist/BottonSets/" 2>/dev/null || true; fi
-  cp "$ROOT/tools/acadsim/Drawing1.dwg" "$dist/" 2>/dev/null || true
-  [ -f "$WIN/acadsim.exe" ] && cp "$WIN/acadsim.exe" "$dist/tools/"
-  [ -f "$WIN/excelsim.exe" ] && cp "$WIN/excelsim.exe" "$dist/tools/"
-  [ -f "$WIN/kdriver.exe" ] && cp "$WIN/kdriver.exe" "$dist/tools/"
-  true
+  cp "$ROOT/data/BottonSets/base.ini" "$dist/BottonSets/"
+  cp "$ROOT/tools/acadsim/Drawing1.dwg" "$dist/"
+  local notes
+  for notes in "$ROOT"/data/notes/*.txt; do
+    sed 's/$/\r/' "$notes" | iconv -f UTF-8 -t CP932 > "$dist/$(basename "$notes")"
+  done
+}
+
+# The program folder for the tests and the demo: the product, and the
+# stand-ins (AutoCAD, the spreadsheet) and the test driver in tools/.
+stage_program() {
+  local win=$1 dist=$2
+  stage_product "$win" "$dist"
+  mkdir -p "$dist/tools"
+  cp "$win/acadsim.exe" "$win/kdriver.exe" "$dist/tools/"
+  [ ! -f "$win/excelsim.exe" ] || cp "$win/excelsim.exe" "$dist/tools/"
+}
+
+# The release packages, from the cross builds, into $1:
+# Kestrel-<version>-win32.zip and -x64.zip, each one folder "Kestrel" with
+# the program folder as it ships. Names are stored in code page 932, which
+# the zip folders of Japanese Windows (XP on) read.
+make_packages() {
+  local out arch win
+  mkdir -p "$1"
+  out=$(cd "$1" && pwd)  # zip runs in the work folder
+  local work; work=$(mktemp -d "${TMPDIR:-/tmp}/kestrel-package-XXXXXX")
+  for arch in win32 x64; do
+    if [ "$arch" = win32 ]; then win=$WIN32_BUILD; else win=$WIN; fi
+    rm -rf "$work/Kestrel"
+    stage_product "$win" "$work/Kestrel"
+    local f
+    for f in "$work"/Kestrel/*; do
+      local name; name=$(basename "$f")
+      local local_name; local_name=$(printf '%s' "$name" | iconv -f UTF-8 -t CP932)
+      [ "$name" = "$local_name" ] || mv "$f" "$work/Kestrel/$local_name"
+    done
+    local zip=$out/Kestrel-$KESTREL_VERSION-$arch.zip
+    rm -f "$zip"
+    (cd "$work" && LC_ALL=C zip -q -X -r -9 "$zip" Kestrel)
+    log "package: $zip"
+  done
+  rm -rf "$work"
 }
 
 # A Wine prefix of our own, with ".dwg" opened by the stand-in. No

@@ -83,9 +83,9 @@ for _ in $(seq 50); do
   driver children "Kestrel 環境設定" | tr -d '\r' | awk -F'\t' '$4 == "終了" {exit !($2 == "visible")}' || break
   sleep 0.2
 done
-caption=$(iconv -f CP932 -t UTF-8 "$PROG/BottonSets/Base.ini" | tr -d '\r' |
+caption=$(iconv -f CP932 -t UTF-8 "$PROG/BottonSets/base.ini" | tr -d '\r' |
   awk -F= '/^\[/ {in2 = ($0 == "[Ploter2Fleld]")} in2 && $1 == "USERNAME" {print substr($0, 10); exit}')
-[ -n "$caption" ] || fail "button 2 has no caption in Base.ini"
+[ -n "$caption" ] || fail "button 2 has no caption in base.ini"
 driver children "Kestrel 2.30" | tr -d '\r' | awk -F'\t' -v c="$caption" '$4 == c && $2 == "visible" {f=1} END {exit !f}' ||
   fail "button \"$caption\" is not shown on the main window"
 ok "button 2 \"$caption\" shown after 終了"

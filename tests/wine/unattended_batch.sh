@@ -41,7 +41,7 @@ paper="ISO A3 (420.00 x 297.00 mm)"
 # The drawings' own style tables: a table the stand-in does not know stops
 # that drawing.
 set_button_device 1 "$device" "$paper" "None"
-base=$PROG/BottonSets/Base.ini
+base=$PROG/BottonSets/base.ini
 iconv -f CP932 -t UTF-8 "$base" | tr -d '\r' | awk '/^\[/ {in1 = ($0 == "[Ploter1Fleld]")} in1 && /^PAPERSIZE=/ {print "PAPERSIZE=420x297"; next} {print}' |
   sed 's/$/\r/' | iconv -f UTF-8 -t CP932 > "$base.new" && mv "$base.new" "$base"
 caption=$(button_caption 1)

@@ -20,7 +20,7 @@ journal=$PROG/journal.jsonl
 
 set_button_device 1 "DWG To PDF.pc3" "ISO A3 (420.00 x 297.00 mm)" "monochrome.ctb"
 caption=$(button_caption 1)
-[ -n "$caption" ] || fail "no USERNAME for the first button in Base.ini"
+[ -n "$caption" ] || fail "no USERNAME for the first button in base.ini"
 
 printf '[MainWindow]\r\nAcadExePath=%s\r\nAcadArg=--journal %s\r\nPrintMode=0\r\nLayoutSizeIndex=0\r\nGetChildFolder=1\r\n' \
   "$(win_path "$PROG/tools/acadsim.exe")" "$(win_path "$journal")" | iconv -f UTF-8 -t CP932 > "$PROG/kestrel20.ini"

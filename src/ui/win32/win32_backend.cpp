@@ -192,7 +192,13 @@ void registerClass(HINSTANCE inst, const wchar_t* name, WNDPROC proc, UINT style
 }  // namespace
 
 Backend32::Backend32() : instance_(GetModuleHandleW(nullptr)) {
-  SetProcessDPIAware();
+  // The manifest asks for system DPI awareness too; the call covers a
+  // loader that ignores it. XP has neither and scales nothing, so it goes
+  // without.
+  using SetAwareFn = BOOL(WINAPI*)();
+  if (auto setAware = reinterpret_cast<SetAwareFn>(
+          reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetProcessDPIAware"))))
+    setAware();
   INITCOMMONCONTROLSEX icc{};
   icc.dwSize = sizeof icc;
   icc.dwICC = ICC_WIN95_CLASSES | ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS | ICC_TREEVIEW_CLASSES;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
 
 #include "temp_folder.h"
 
@@ -108,3 +109,47 @@ TEST(AnySeparatorPaths, WindowsAndPosixSeparatorsAlikeOnEveryPlatform) {
   // Japanese names: CP932's trail bytes never show up in UTF-8 as "\".
   EXPECT_EQ(base::fileNameAnySep("C:\\図面\\表.dwg"), "表.dwg");
 }
+
+namespace {
+
+// The program names files as on Windows, where "Base.ini" opens "base.ini":
+// the native build looks names up the same way.
+TEST_F(FileSystemTest, NamesMatchWithoutRegardToCaseAsOnWindows) {
+  ASSERT_TRUE(base::createFolder(path("BottonSets")));
+  ASSERT_TRUE(base::writeFileAtomic(path("BottonSets/base.ini"), "template"));
+  std::string bytes;
+  ASSERT_TRUE(base::readFileBytes(path("BottonSets/Base.ini"), bytes));
+  EXPECT_EQ(bytes, "template");
+  EXPECT_TRUE(base::readFileBytes(path("bottonsets/BASE.INI"), bytes));
+  EXPECT_TRUE(base::fileExists(path("BOTTONSETS/Base.ini")));
+  EXPECT_TRUE(base::folderExists(path("bottonsets")));
+
+  // Writing through another case replaces the one file; it does not add one.
+  ASSERT_TRUE(base::writeFileAtomic(path("BottonSets/Base.ini"), "changed"));
+  auto entries = base::listFolder(path("BottonSets"));
+  ASSERT_EQ(entries.size(), 1u);
+  EXPECT_EQ(entries[0].name, "base.ini");
+  ASSERT_TRUE(base::readFileBytes(path("BottonSets/base.ini"), bytes));
+  EXPECT_EQ(bytes, "changed");
+
+  // A new file keeps the name it was given, inside the folder found.
+  ASSERT_TRUE(base::writeFileAtomic(path("bottonsets/Site A.ini"), "x"));
+  EXPECT_TRUE(std::filesystem::exists(path("BottonSets/Site A.ini")));
+  EXPECT_FALSE(base::fileExists(path("BottonSets/Site B.ini")));
+  EXPECT_TRUE(base::removeFile(path("BOTTONSETS/site a.INI")));
+  EXPECT_FALSE(std::filesystem::exists(path("BottonSets/Site A.ini")));
+}
+
+TEST_F(FileSystemTest, AnExactNameWinsAndTwoOthersMatchNone) {
+  // Only a native folder can hold both; Windows could not tell them apart.
+  std::ofstream(path("A.txt")) << "upper";
+  std::ofstream(path("a.txt")) << "lower";
+  std::string bytes;
+  ASSERT_TRUE(base::readFileBytes(path("A.txt"), bytes));
+  EXPECT_EQ(bytes, "upper");
+  ASSERT_TRUE(base::readFileBytes(path("a.txt"), bytes));
+  EXPECT_EQ(bytes, "lower");
+  EXPECT_FALSE(base::readFileBytes(path("A.TXT"), bytes));
+}
+
+}  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <functional>
 
 #include "base/paths.h"
@@ -95,7 +96,8 @@ TEST_F(SettingSaveLoadDlgTest, AddRefusesAnEmptyNameAndANameListedInAnyCase) {
                                    "既に存在するボタンセット名では作成できません   "}));
   EXPECT_EQ(dlg.CurrentBtnSet, "Office");
   EXPECT_EQ(env.readFile("BottonSets/Site A.ini"), "mine");
-  EXPECT_FALSE(base::fileExists(env.path("BottonSets/site a.ini")));
+  // No second file beside it (the program's own lookup would find "Site A.ini").
+  EXPECT_FALSE(std::filesystem::exists(env.path("BottonSets/site a.ini")));
 }
 
 TEST_F(SettingSaveLoadDlgTest, AddWithoutTheBaseSetFailsAndLeavesTheCurrentSet) {

@@ -14,6 +14,7 @@ ok() { echo "ok: $*"; }
 new_program_folder() {
   PROG=$(mktemp -d "${TMPDIR:-/tmp}/kestrel-e2e-XXXXXX")
   cp -r "$KESTREL_DIST"/. "$PROG"/
+  rm -f "$PROG"/*.zip  # the release packages scripts/package leaves beside it
   trap 'cleanup' EXIT
 }
 
@@ -51,11 +52,12 @@ wait_exit() {
   return 1
 }
 
-# Gives button N of the current set (BottonSets/Base.ini) a device, a paper
+# Gives button N of the current set ("Base", whose file is the shipped
+# BottonSets/base.ini: Windows does not tell the two names apart) a device, a paper
 # and a style table.
 set_button_device() {
   local n=$1 device=$2 paper=$3 style=$4
-  local base=$PROG/BottonSets/Base.ini
+  local base=$PROG/BottonSets/base.ini
   iconv -f CP932 -t UTF-8 "$base" | tr -d '\r' | awk -v sec="[Ploter${n}Fleld]" -v dev="$device" -v pap="$paper" -v sty="$style" '
     /^\[/ {in1 = ($0 == sec)}
     in1 && /^PrintDevice=/ {print "PrintDevice=" dev; next}
@@ -66,7 +68,7 @@ set_button_device() {
 
 # The caption of button N in the current set.
 button_caption() {
-  iconv -f CP932 -t UTF-8 "$PROG/BottonSets/Base.ini" | tr -d '\r' |
+  iconv -f CP932 -t UTF-8 "$PROG/BottonSets/base.ini" | tr -d '\r' |
     awk -F= -v sec="[Ploter$1Fleld]" '/^\[/ {in1 = ($0 == sec)} in1 && $1 == "USERNAME" {print substr($0, 10); exit}'
 }
 

@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# The 32-bit program from its release package, under 32-bit Wine: the zip
+# unpacked into an empty folder, Kestrel.exe starts with the shipped set
+# (the set "Base" from BottonSets/base.ini), prints a drawing through the
+# 32-bit stand-in, closes, and has written its settings beside itself.
+source "$(dirname "$0")/lib/common.bash"
+: "${KESTREL_PACKAGES:?run through scripts/test (the folder of the release packages)}"
+: "${KESTREL_DIST32:?run through scripts/test (the staged 32-bit program folder)}"
+WINE=${KESTREL_WINE32:-}
+# Debian's wine32 is a 32-bit Linux program: a kernel without 32-bit
+# support (some virtual machines) cannot start it. Then there is nothing
+# to run the 32-bit program on, and the test says so instead of failing.
+if [ -z "$WINE" ] || ! "$WINE" --version >/dev/null 2>&1; then
+  echo "SKIP: no runnable 32-bit Wine loader (${WINE:-none}) on this machine"
+  exit 77
+fi
+zip=$(ls "$KESTREL_PACKAGES"/Kestrel-*-win32.zip 2>/dev/null | head -n 1)
+[ -n "$zip" ] || fail "no win32 package in $KESTREL_PACKAGES"
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/kestrel-e2e32-XXXXXX")
+PROG=$work/Kestrel
+trap 'cleanup; rm -rf "$work"' EXIT
+mkdir -p "$work/unzipped"
+unzip -q "$zip" -d "$work/unzipped"
+mv "$work/unzipped/Kestrel" "$PROG"
+# The stand-in and the driver, 32-bit too, outside the program folder.
+tools=$work/tools
+cp -r "$KESTREL_DIST32/tools" "$tools"
+driver() { "$WINE" "$tools/kdriver.exe" "$@"; }
+format=$(LC_ALL=C "${OBJDUMP:-x86_64-w64-mingw32-objdump}" -f "$PROG/Kestrel.exe")
+grep -q 'file format pei-i386' <<<"$format" || fail "the package's Kestrel.exe is not 32-bit"
+
+d=$work/drawings
+mkdir -p "$d"
+cp "$(dirname "$0")/../../data/samples/model_a3_100.dxf" "$d/"
+journal=$work/journal.jsonl
+device="DWG To PDF.pc3"
+paper="ISO A3 (420.00 x 297.00 mm)"
+style="monochrome.ctb"
+set_button_device 1 "$device" "$paper" "$style"
+caption=$(button_caption 1)
+[ -n "$caption" ] || fail "no USERNAME for the first button in base.ini"
+printf '[MainWindow]\r\nAcadExePath=%s\r\nAcadArg=--journal %s\r\nPrintMode=0\r\nLayoutSizeIndex=0\r\n' \
+  "$(win_path "$tools/acadsim.exe")" "$(win_path "$journal")" | iconv -f UTF-8 -t CP932 > "$PROG/kestrel20.ini"
+printf '[PaperSize]\r\nPAGE=1\r\nPageSize0=A3=420x297\r\n' > "$PROG/plot.ini"
+
+start_kestrel
+ok "the 32-bit program started"
+driver drop "Kestrel 2.30" "$(win_path "$d/model_a3_100.dxf")" >/dev/null || fail "the drop could not be delivered"
+wait_drawing_count 1 || fail "the drawing count did not reach 1"
+driver click "Kestrel 2.30" "$caption" >/dev/null || fail "no button \"$caption\" (the shipped set was not read)"
+box=$(driver wait-box "印刷が終わりました" 150) || { shot package_win32-failed; fail "no final message: $box"; }
+shot package_win32-done
+[ -f "$journal" ] || fail "the stand-in wrote no journal"
+cp "$journal" "$KESTREL_ARTEFACTS/package_win32-journal.jsonl"
+line=$(grep '"event":"plot"' "$journal") || fail "no plot in the journal"
+[ "$(grep -c . <<<"$line")" = 1 ] || fail "expected one plot: $line"
+grep -qF "\"device\":\"$device\"" <<<"$line" || fail "not plotted to $device: $line"
+grep -qF "\"paper\":\"$paper\"" <<<"$line" || fail "not on $paper: $line"
+ok "one plot through the stand-in with the shipped set's first button"
+close_kestrel
+
+# The settings beside the program: the whole main settings file rewritten at
+# close, the set still "Base", and still one base set file.
+iconv -f CP932 -t UTF-8 "$PROG/kestrel20.ini" | tr -d '\r' > "$work/ini.utf8" || fail "kestrel20.ini is not CP932"
+grep -qx 'CurrentBtnSet=Base' "$work/ini.utf8" || fail "CurrentBtnSet is not Base"
+grep -q '^ModeVisible=' "$work/ini.utf8" || fail "kestrel20.ini was not written at close"
+[ "$(ls "$PROG/BottonSets")" = base.ini ] || fail "BottonSets holds $(ls "$PROG/BottonSets" | tr '\n' ' ')"
+ok "settings written beside the program"
