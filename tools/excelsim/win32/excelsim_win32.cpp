@@ -24,6 +24,7 @@
 #include <ole2.h>
 #include <oleauto.h>
 #include <shellapi.h>
+#include <shlwapi.h>
 
 #include <memory>
 #include <string>
@@ -749,8 +750,8 @@ int registerServer(bool on) {
              setKey(root, clsidKey, L"excelsim Application") &&
              setKey(root, clsidKey + L"\\LocalServer32", command) && setKey(root, clsidKey + L"\\ProgID", kProgId);
     } else {
-      const LONG a = RegDeleteTreeW(root, progKey.c_str());
-      const LONG b = RegDeleteTreeW(root, clsidKey.c_str());
+      const LONG a = SHDeleteKeyW(root, progKey.c_str());
+      const LONG b = SHDeleteKeyW(root, clsidKey.c_str());
       any |= (a == ERROR_SUCCESS || a == ERROR_FILE_NOT_FOUND) && (b == ERROR_SUCCESS || b == ERROR_FILE_NOT_FOUND);
     }
   }
