@@ -29,7 +29,7 @@ ReplayResult ReplayMacro(TfControl& link, const std::vector<std::string>& lines,
     // The rest of the macro would only be refused line by line.
     if (bounds.endIfAcadGone && link.InputRefused()) return {MacroEnd::AcadGone};
     if (bounds.stopRequested && bounds.stopRequested()) return {MacroEnd::Stopped};
-    platform::clock().sleepMs(commandWait);
+    link.AwaitAnswer(commandWait);
     if (wait == MacroWait::CommandWaitThenPrompt) {
       switch (link.WaitUntil([&] { return link.IsPromptShown(); }, bounds)) {
         case WaitEnd::Stopped: return {MacroEnd::Stopped};

@@ -1,5 +1,6 @@
 #include "acadlink/tf_control.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <set>
 #include <vector>
@@ -97,6 +98,7 @@ void TfControl::clearHandles() { SetHandles(AutoCADHandles{}); }
 
 void TfControl::SetHandles(const AutoCADHandles& h) {
   inputRefused_ = false;
+  answer_ = {};
   MainWindow = h.MainWindow;
   CommandLine = h.CommandLine;
   CommandHistory = h.CommandHistory;
@@ -202,8 +204,15 @@ void TfControl::SendCommand(const std::string& text) {
     std::string bytes = base::utf8ToCp932(text);
     bytes.push_back('\0');
     auto& desktop = platform::desktop();
+    if (pacedSend_) expectAnswer(text);
     if (!desktop.sendCopyData(MainWindow, 1, bytes)) {
       inputRefused_ = true;
+      answer_ = {};
+    } else if (pacedSend_) {
+      // AutoCAD has the bytes once the copy returns: the wake can follow at
+      // once, and the two pauses become one wait for the answer.
+      desktop.postNull(MainWindow);
+      pollAnswer(timing::kAfterCopyDataMs + timing::kAfterWakeMs);
     } else {
       platform::clock().sleepMs(timing::kAfterCopyDataMs);
       desktop.postNull(MainWindow);
@@ -212,6 +221,92 @@ void TfControl::SendCommand(const std::string& text) {
   }
   // Keeps the program's own windows painted while AutoCAD works.
   ui::processMessages();
+}
+
+// ---------------------------------------------------------------- paced typing
+
+namespace {
+
+bool isIdlePrompt(const std::string& line) { return has(line, kIdlePrompt2000) || has(line, kIdlePrompt2004); }
+
+// A prompt line that asks something: AutoCAD's questions end in ":", "?"
+// or a default in "<>" (either width), followed by blanks.
+bool asksSomething(const std::string& line) {
+  std::string t = line;
+  while (!t.empty() && t.back() == ' ') t.pop_back();
+  while (base::endsWith(t, "\u3000")) t.erase(t.size() - 3);
+  if (t.empty()) return false;
+  const char last = t.back();
+  return last == ':' || last == '?' || last == '>' || last == ']' || base::endsWith(t, "\uff1a") ||
+         base::endsWith(t, "\uff1f");
+}
+
+}  // namespace
+
+void TfControl::expectAnswer(const std::string& text) {
+  PendingAnswer a;
+  a.pending = true;
+  a.cancel = text == kEsc;
+  // One input, ended by one Enter or an ESC, is what the prompt line can
+  // answer for; what AutoCAD shows while still busy with the previous text
+  // cannot tell whether this one has been taken.
+  const size_t enter = text.find('\n');
+  const bool oneInput = a.cancel || (enter == text.size() - 1 && text.find('\x1b') == std::string::npos);
+  if (oneInput && !answer_.pending) {
+    a.before = ReadCommandLine();
+    a.verifiable = asksSomething(a.before);
+  }
+  if (!a.cancel && enter != std::string::npos) a.echo = text.substr(0, enter);
+  answer_ = std::move(a);
+}
+
+bool TfControl::answerShown(const std::string& line) {
+  PendingAnswer& a = answer_;
+  // An ESC always ends at the command prompt; there it has nothing to cancel.
+  if (a.cancel && isIdlePrompt(line)) return true;
+  if (base::startsWith(line, a.before)) {
+    const std::string typed = line.substr(a.before.size());
+    if (base::startsWith(a.echo, typed)) {
+      // Still the question with the text being typed; the same question
+      // back without it, once the echo was seen, is the answer.
+      if (!typed.empty()) a.sawEcho = true;
+      return typed.empty() && a.sawEcho;
+    }
+  }
+  return asksSomething(line);
+}
+
+void TfControl::pollAnswer(int ceilingMs) {
+  if (!answer_.pending) return;
+  if (!answer_.verifiable) {
+    // Nothing to watch for: the fixed pause, as unpaced.
+    platform::clock().sleepMs(ceilingMs);
+    answer_ = {};
+    return;
+  }
+  WaitBounds bounds;
+  bounds.limitMs = ceilingMs;
+  // The ceiling is short; a vanished AutoCAD shows no answer and is told
+  // by the next wait for its prompt.
+  bounds.endIfAcadGone = false;
+  if (ceilingMs > 0 && WaitUntil([this] { return answerShown(ReadCommandLine()); }, bounds, timing::kPacedPollMs) ==
+                           WaitEnd::Met) {
+    answer_ = {};
+    answer_.fresh = true;
+  }
+}
+
+void TfControl::AwaitAnswer(int ms) {
+  if (pacedSend_) pollAnswer(ms);
+  else platform::clock().sleepMs(ms);
+}
+
+void TfControl::PauseBeforeRead(int ms) {
+  if (!pacedSend_) return platform::clock().sleepMs(ms);
+  if (answer_.pending) return pollAnswer(ms);
+  // The first look after an answer needs no pause; later looks poll.
+  if (answer_.fresh) answer_.fresh = false;
+  else platform::clock().sleepMs(std::min(ms, timing::kPacedPollMs));
 }
 
 // ---------------------------------------------------------------- reading
@@ -226,13 +321,12 @@ std::string TfControl::ReadWindowText(WindowHandle window) {
 std::string TfControl::ReadCommandLine() { return ReadWindowText(CommandLine); }
 
 bool TfControl::IsCommandPrompt() {
-  platform::clock().sleepMs(timing::kBeforePromptTestMs);
-  const std::string line = ReadCommandLine();
-  return has(line, kIdlePrompt2000) || has(line, kIdlePrompt2004);
+  PauseBeforeRead(timing::kBeforePromptTestMs);
+  return isIdlePrompt(ReadCommandLine());
 }
 
 bool TfControl::IsPromptShown() {
-  platform::clock().sleepMs(timing::kBeforePromptTestMs);
+  PauseBeforeRead(timing::kBeforePromptTestMs);
   return has(ReadCommandLine(), ":");
 }
 
@@ -273,7 +367,10 @@ WaitEnd TfControl::WaitUntil(const std::function<bool()>& condition, const WaitB
   const std::int64_t start = clock.nowMs();
   if (bounds.endIfAcadGone && inputRefused_) return WaitEnd::AcadGone;
   while (!condition()) {
-    clock.sleepMs(pollMs);
+    // The last step ends at the limit, not past it.
+    int stepMs = pollMs;
+    if (bounds.limitMs > 0) stepMs = static_cast<int>(std::min<std::int64_t>(pollMs, bounds.limitMs - (clock.nowMs() - start)));
+    clock.sleepMs(stepMs);
     // The stop button and the helpers' answers arrive as messages.
     ui::processMessages();
     if (bounds.stopRequested && bounds.stopRequested()) return WaitEnd::Stopped;
@@ -295,7 +392,7 @@ std::string awaitValuePrompt(TfControl& link) {
   int polls = 0;
   link.WaitUntil(
       [&] {
-        platform::clock().sleepMs(timing::kValuePromptPollMs);
+        link.PauseBeforeRead(timing::kValuePromptPollMs);
         line = link.ReadCommandLine();
         return has(line, ":");
       },
@@ -319,16 +416,30 @@ void TfControl::SetVariable(const std::string& name, const std::string& value) {
   SendCommand(value + "\n");
 }
 
+void TfControl::TypeDialogVariablesOff(int wait) {
+  for (const char* name : {"FILEDIA\n", "CMDDIA\n", "PROXYNOTICE\n"}) {
+    SendCommand(name);
+    AwaitAnswer(wait);
+    SendCommand("0\n");
+    AwaitAnswer(wait);
+  }
+}
+
+void TfControl::TypeDialogVariablesBack(int wait, int fileDia, int cmdDia, int proxyNotice) {
+  SendCommand("FILEDIA\n"), AwaitAnswer(wait), SendCommand(base::intToStr(fileDia) + "\n");
+  SendCommand("CMDDIA\n"), AwaitAnswer(wait), SendCommand(base::intToStr(cmdDia) + "\n"), AwaitAnswer(wait);
+  SendCommand("PROXYNOTICE\n"), SendCommand(base::intToStr(proxyNotice) + "\n");
+}
+
 // ---------------------------------------------------------------- answers
 
 void TfControl::SaveDrawingAs(const std::string& path, int wait) {
-  auto& clock = platform::clock();
   SendCommand("saveas\n");
-  clock.sleepMs(wait);
+  AwaitAnswer(wait);
   SendCommand("\n");  // the file format keeps its default
-  clock.sleepMs(wait);
+  AwaitAnswer(wait);
   SendCommand(path + "\n");
-  clock.sleepMs(wait);
+  AwaitAnswer(wait);
   // The two releases' words for the question, each ending in one blank.
   const std::string line = ReadCommandLine();
   if (line == "上書きしますか? <N> " || line == "置き換えますか? <N> ") SendCommand("y\n");

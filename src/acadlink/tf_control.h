@@ -88,7 +88,20 @@ class TfControl {
 
   // Types text (UTF-8, written in CP932) into AutoCAD. Throws
   // base::EncodingError, sending nothing, when the text has no CP932 form.
+  // Paced, it returns once AutoCAD shows its answer, at the latest when the
+  // unpaced pauses would have ended.
   void SendCommand(const std::string& text);
+  // The pause of ms after a typed text ("AcadCommandWait"). Paced, it ends
+  // as soon as AutoCAD's prompt line shows its answer to the last text
+  // typed (at once when it shows already), with ms as the ceiling.
+  void AwaitAnswer(int ms);
+  // Paced typing ("高速送信"): the pauses after typing end when AutoCAD has
+  // visibly taken the text instead of after a fixed time.
+  void SetPacedSend(bool on) { pacedSend_ = on; answer_ = {}; }
+  bool PacedSend() const { return pacedSend_; }
+  // The pause before the prompt line is read to test what it shows. Paced,
+  // it awaits the answer still due, and is no pause at all right after one.
+  void PauseBeforeRead(int ms);
   std::string ReadCommandLine();
   std::string ReadWindowText(WindowHandle window);
   bool IsCommandPrompt();
@@ -113,6 +126,12 @@ class TfControl {
   // false. Conditions that pause themselves (IsCommandPrompt) take pollMs 0.
   WaitEnd WaitUntil(const std::function<bool()>& condition, const WaitBounds& bounds, int pollMs = 0,
                     const std::function<bool()>& step = {});
+
+  // FILEDIA, CMDDIA and PROXYNOTICE to 0, so that AutoCAD asks on its
+  // command line; and back to the user's values. wait: the pause after
+  // each input (ms).
+  void TypeDialogVariablesOff(int wait);
+  void TypeDialogVariablesBack(int wait, int fileDia, int cmdDia, int proxyNotice);
 
   std::string GetVariable(const std::string& name);
   void SetVariable(const std::string& name, const std::string& value);
@@ -151,7 +170,22 @@ class TfControl {
   std::string AcadArg;
 
  private:
+  // The answer awaited to the last text typed while paced.
+  struct PendingAnswer {
+    bool pending = false;     // typed, answer not yet seen
+    bool verifiable = false;  // the prompt line can tell when it comes
+    bool fresh = false;       // seen, and the prompt line not tested since
+    bool cancel = false;      // the text was ESC
+    bool sawEcho = false;
+    std::string before;       // the prompt line before the text was typed
+    std::string echo;         // what AutoCAD echoes of it
+  };
   bool inputRefused_ = false;
+  bool pacedSend_ = false;
+  PendingAnswer answer_;
+  void expectAnswer(const std::string& text);
+  bool answerShown(const std::string& line);
+  void pollAnswer(int ceilingMs);
   void clearHandles();
   bool startAutoCAD();
 };

@@ -12,6 +12,9 @@ inline constexpr int kAfterCopyDataMs = 30;
 inline constexpr int kAfterWakeMs = 30;
 // Before the prompt line is read for a test of what it shows.
 inline constexpr int kBeforePromptTestMs = 50;
+// Paced typing: the step between two looks at the prompt line while an
+// answer is awaited.
+inline constexpr int kPacedPollMs = 5;
 // While a value question of GETVAR/SETVAR is awaited: poll step and count.
 inline constexpr int kValuePromptPollMs = 10;
 inline constexpr int kValuePromptPolls = 301;

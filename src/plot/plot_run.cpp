@@ -99,9 +99,9 @@ void untilPrompt(Ploter& p, const std::function<bool()>& step) {
 // AutoCAD is back at its prompt.
 void answerSaveQuestions(Ploter& p, int wait) {
   untilPrompt(p, [&] {
-    pause(wait);
+    p.AwaitAnswer(wait);
     p.AnswerEnterIf(".dwg");
-    pause(wait);
+    p.AwaitAnswer(wait);
     return true;
   });
 }
@@ -175,14 +175,14 @@ std::string scaleText(const std::string& decision) {
 bool openDrawing(RunContext& c, const std::string& path) {
   Ploter& p = c.p;
   p.SendCommand("fileopen\n");
-  pause(c.W);
+  p.AwaitAnswer(c.W);
   p.SendCommand(path + "\n");
   bool opened = true;
   untilPrompt(p, [&] {
-    pause(c.W);
+    p.AwaitAnswer(c.W);
     p.AnswerEnterIf("ｼｪｲﾌﾟ");  // a missing shape file is skipped
     p.AnswerEnterIf("シェイプ");
-    pause(c.W);
+    p.AwaitAnswer(c.W);
     const std::string line = p.ReadCommandLine();
     if (has(line, "開く図面")) {
       TellDrawingProblem(c.run, base::fileNameAnySep(path) + kCannotOpen);
@@ -279,7 +279,7 @@ void plotDrawing(RunContext& c, int i, const std::vector<std::string>& drawings)
     }
   }
 
-  pause(c.W);
+  p.AwaitAnswer(c.W);
   c.run.Record = nullptr;
   if (p.GetPageStop() && i < n - 1 && c.form->ContinueFlag) askNext(c);
   c.form->ProgressBar1->setPosition(i + 1);
@@ -290,9 +290,7 @@ void plotDrawing(RunContext& c, int i, const std::vector<std::string>& drawings)
 void prepareAutoCAD(RunContext& c) {
   Ploter& p = c.p;
   const int W = c.W;
-  p.SendCommand("FILEDIA\n"), pause(W), p.SendCommand("0\n"), pause(W);
-  p.SendCommand("CMDDIA\n"), pause(W), p.SendCommand("0\n"), pause(W);
-  p.SendCommand("PROXYNOTICE\n"), pause(W), p.SendCommand("0\n"), pause(W);
+  p.TypeDialogVariablesOff(W);
   if (c.o.DynStop) {
     // The value given back at the end is the first AutoCAD's.
     if (c.run.SavedDynMode.empty()) c.run.SavedDynMode = p.GetVariable("DYNMODE");
@@ -448,12 +446,10 @@ void Ploter::PlotDrawings(const std::vector<std::string>& drawings, const PlotOp
       }
       if (stopped) SendCommand(acadlink::kEsc);
       WaitForPrompt();
-      pause(W);
+      AwaitAnswer(W);
       if (o.DynStop && !run.SavedDynMode.empty()) SetVariable("DYNMODE", run.SavedDynMode);
-      pause(W);
-      SendCommand("FILEDIA\n"), pause(W), SendCommand(base::intToStr(o.FileDia) + "\n");
-      SendCommand("CMDDIA\n"), pause(W), SendCommand(base::intToStr(o.CmdDia) + "\n"), pause(W);
-      SendCommand("PROXYNOTICE\n"), SendCommand(base::intToStr(o.Proxynotice) + "\n");
+      AwaitAnswer(W);
+      TypeDialogVariablesBack(W, o.FileDia, o.CmdDia, o.Proxynotice);
     } catch (const RunHalted& h) {
       // AutoCAD went away or stuck while being set back: say so, type no more.
       if (halt == RunHalt::None || halt == RunHalt::Stopped) {

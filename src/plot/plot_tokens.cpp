@@ -22,8 +22,6 @@ const std::string kPaperMissing = "図面に設定されている用紙が見つ
 
 constexpr const char* kNone = "None";
 
-void pause(int ms) { platform::clock().sleepMs(ms); }
-
 int commandWait(const PlotRunState& run) { return run.Options ? run.Options->CommandWait : kDefaultCommandWait; }
 
 // The drawing's own setting was kept with Enter; AutoCAD asking again
@@ -65,7 +63,7 @@ void layoutScope(Ploter& p, PlotRunState& run) {
   bounds.stopRequested = [&run] { return run.Progress && !run.Progress->ContinueFlag; };
   const auto end = p.WaitUntil([&] { return !base::contains(p.ReadCommandLine(), "窓"); }, bounds, 0, [&] {
     p.SendCommand("\n");
-    pause(commandWait(run));
+    p.AwaitAnswer(commandWait(run));
     return true;
   });
   if (end == acadlink::WaitEnd::AcadGone) throw RunHalted{p.GoneHalt()};
@@ -128,11 +126,11 @@ const PlotToken kTokens[] = {
            // A window with AutoCAD's offered corners.
            const int w = commandWait(run);
            p.SendCommand("w\n");
-           pause(w);
+           p.AwaitAnswer(w);
            p.SendCommand("\n");
-           pause(w);
+           p.AwaitAnswer(w);
            p.SendCommand("\n");
-           pause(w);
+           p.AwaitAnswer(w);
            break;
          }
          default: break;

@@ -131,9 +131,7 @@ void PageSizeClass::AcquirePaperNames(const std::vector<std::string>& devices, i
 
   // Typed at once, even right after AutoCAD was started: with the dialogs
   // off, AutoCAD asks its questions on the command line.
-  SendCommand("FILEDIA\n"), pause(W), SendCommand("0\n"), pause(W);
-  SendCommand("CMDDIA\n"), pause(W), SendCommand("0\n"), pause(W);
-  SendCommand("PROXYNOTICE\n"), pause(W), SendCommand("0\n"), pause(W);
+  TypeDialogVariablesOff(W);
 
   bool gone = false;  // AutoCAD vanished: nothing more is typed
   for (size_t k = 0; k < devices.size() && !gone; ++k) {
@@ -179,9 +177,7 @@ void PageSizeClass::AcquirePaperNames(const std::vector<std::string>& devices, i
     else SendCommand(acadlink::kEsc);  // not saved; the settings still go back
   }
   if (!gone) {
-    SendCommand("FILEDIA\n"), pause(W), SendCommand(base::intToStr(fileDia) + "\n");
-    SendCommand("CMDDIA\n"), pause(W), SendCommand(base::intToStr(cmdDia) + "\n"), pause(W);
-    SendCommand("PROXYNOTICE\n"), SendCommand(base::intToStr(proxyNotice) + "\n");
+    TypeDialogVariablesBack(W, fileDia, cmdDia, proxyNotice);
     if (closeAutoCAD) SendCommand("quit\n");
     if (!saved)
       ui::showMessage(nullptr, "図面の保存中に" + acadlink::WaitFailureText(lastWaitEnd_, bounds().limitMs) +

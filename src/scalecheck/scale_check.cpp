@@ -27,8 +27,6 @@ struct Halted {
   WaitEnd why;
 };
 
-void pause(int ms) { platform::clock().sleepMs(ms); }
-
 bool has(const std::string& text, const char* part) { return base::contains(text, part); }
 
 std::int64_t limitOf(int seconds) {
@@ -42,31 +40,19 @@ void awaitPromptOn(acadlink::TfControl& link, const acadlink::WaitBounds& b,
   if (end == WaitEnd::Stopped || end == WaitEnd::AcadGone || end == WaitEnd::TimedOut) throw Halted{end};
 }
 
-void typeSettings(acadlink::TfControl& link, int w) {
-  link.SendCommand("FILEDIA\n"), pause(w), link.SendCommand("0\n"), pause(w);
-  link.SendCommand("CMDDIA\n"), pause(w), link.SendCommand("0\n"), pause(w);
-  link.SendCommand("PROXYNOTICE\n"), pause(w), link.SendCommand("0\n"), pause(w);
-}
-
-void restoreSettings(acadlink::TfControl& link, int w, int fileDia, int cmdDia, int proxyNotice) {
-  link.SendCommand("FILEDIA\n"), pause(w), link.SendCommand(base::intToStr(fileDia) + "\n");
-  link.SendCommand("CMDDIA\n"), pause(w), link.SendCommand(base::intToStr(cmdDia) + "\n"), pause(w);
-  link.SendCommand("PROXYNOTICE\n"), link.SendCommand(base::intToStr(proxyNotice) + "\n");
-}
-
 // "fileopen" and the path, then the missing-shape and missing-font
 // questions until the command prompt; false when AutoCAD asked for the
 // drawing to open again (it could not open this one), which is cancelled.
 bool openDrawing(acadlink::TfControl& link, const std::string& path, int w, const acadlink::WaitBounds& b) {
   link.SendCommand("fileopen\n");
-  pause(w);
+  link.AwaitAnswer(w);
   link.SendCommand(path + "\n");
   bool opened = true;
   awaitPromptOn(link, b, [&] {
-    pause(w);
+    link.AwaitAnswer(w);
     link.AnswerEnterIf("ｼｪｲﾌﾟ");
     link.AnswerEnterIf("シェイプ");
-    pause(w);
+    link.AwaitAnswer(w);
     const std::string line = link.ReadCommandLine();
     if (has(line, "開く図面")) {
       link.SendCommand(acadlink::kEsc);
@@ -185,7 +171,7 @@ void ScaleCheck::RunScaleCheck(const std::vector<std::string>& drawings, int com
   if (Progress) Progress->begin(n);
 
   try {
-    typeSettings(*this, W);
+    TypeDialogVariablesOff(W);
     SaveAsTemp(W);
     for (int i = 0; i < n; ++i) {
       if (Progress && Progress->stopRequested()) {
@@ -245,7 +231,7 @@ void ScaleCheck::RunScaleCheck(const std::vector<std::string>& drawings, int com
         SendCommand(acadlink::kEsc);
         awaitPrompt();
       }
-      restoreSettings(*this, W, fileDia, cmdDia, proxyNotice);
+      TypeDialogVariablesBack(W, fileDia, cmdDia, proxyNotice);
     } catch (const Halted& h) {
       if (halt == WaitEnd::Met) halt = h.why, haltLimitMs = limitMs_;
     }
@@ -291,9 +277,9 @@ bool ScaleSet::RunScaleSet(const std::string& fileName, int commandWait, double 
   bool opened = false;
   std::string error;
   try {
-    typeSettings(*this, W);
+    TypeDialogVariablesOff(W);
     opened = openDrawing(*this, fileName, W, b);
-    pause(W);
+    AwaitAnswer(W);
     if (opened) {
       acadlink::MacroTokens tokens = acadlink::CommonMacroTokens(*this);
       tokens["#PUTLIMMIN"] = [&] { return SendCommand(minAnswer + "\n"), true; };
@@ -301,9 +287,9 @@ bool ScaleSet::RunScaleSet(const std::string& fileName, int commandWait, double 
       tokens["save"] = [&] {
         SendCommand("save\n");
         awaitPromptOn(*this, b, [&] {
-          pause(W);
+          AwaitAnswer(W);
           AnswerEnterIf(".dwg");
-          pause(W);
+          AwaitAnswer(W);
           return true;
         });
         return true;
@@ -325,7 +311,7 @@ bool ScaleSet::RunScaleSet(const std::string& fileName, int commandWait, double 
         SendCommand(acadlink::kEsc);
         awaitPromptOn(*this, b);
       }
-      restoreSettings(*this, W, fileDia, cmdDia, proxyNotice);
+      TypeDialogVariablesBack(W, fileDia, cmdDia, proxyNotice);
     } catch (const Halted& h) {
       if (halt == WaitEnd::Met) halt = h.why, haltLimitMs = b.limitMs;
     }
