@@ -252,7 +252,9 @@ void TfControl::expectAnswer(const std::string& text) {
   // cannot tell whether this one has been taken.
   const size_t enter = text.find('\n');
   const bool oneInput = a.cancel || (enter == text.size() - 1 && text.find('\x1b') == std::string::npos);
-  if (oneInput && !answer_.pending) {
+  // A watched answer still due: the prompt line may yet show that one.
+  const bool previousDue = answer_.pending && answer_.verifiable;
+  if (oneInput && !previousDue) {
     a.before = ReadCommandLine();
     a.verifiable = asksSomething(a.before);
   }
@@ -279,9 +281,8 @@ bool TfControl::answerShown(const std::string& line) {
 void TfControl::pollAnswer(int ceilingMs) {
   if (!answer_.pending) return;
   if (!answer_.verifiable) {
-    // Nothing to watch for: the fixed pause, as unpaced.
+    // Nothing to watch for: every pause after this text is the fixed one.
     platform::clock().sleepMs(ceilingMs);
-    answer_ = {};
     return;
   }
   WaitBounds bounds;
@@ -303,7 +304,7 @@ void TfControl::AwaitAnswer(int ms) {
 
 void TfControl::PauseBeforeRead(int ms) {
   if (!pacedSend_) return platform::clock().sleepMs(ms);
-  if (answer_.pending) return pollAnswer(ms);
+  if (answer_.pending) return pollAnswer(ms);  // fixed, or up to ms for the answer
   // The first look after an answer needs no pause; later looks poll.
   if (answer_.fresh) answer_.fresh = false;
   else platform::clock().sleepMs(std::min(ms, timing::kPacedPollMs));

@@ -173,7 +173,9 @@ class TfControl {
   // The answer awaited to the last text typed while paced.
   struct PendingAnswer {
     bool pending = false;     // typed, answer not yet seen
-    bool verifiable = false;  // the prompt line can tell when it comes
+    // The prompt line can tell when it comes; if not, the pauses after the
+    // text are the fixed ones, as unpaced.
+    bool verifiable = false;
     bool fresh = false;       // seen, and the prompt line not tested since
     bool cancel = false;      // the text was ESC
     bool sawEcho = false;

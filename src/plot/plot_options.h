@@ -52,6 +52,8 @@ struct PlotOptions {
   int FontControl = 0;  // 0 nothing, 1 Enter, 2 the replacement font
   std::string ReplaceFont = kDefaultReplaceFont;
   bool DynStop = false;
+  // "高速送信": the pauses after typing end when AutoCAD has answered.
+  bool PacedSend = false;
 
   // Seconds; 0 or less means the default.
   int AcadWaitLimit = kDefaultAcadWaitLimit;

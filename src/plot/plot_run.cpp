@@ -364,6 +364,7 @@ std::string haltMessage(const RunContext& c, RunHalt why, const std::vector<std:
 void Ploter::PlotDrawings(const std::vector<std::string>& drawings, const PlotOptions& o) {
   // Nothing is typed when AutoCAD could not even save the open drawing away.
   if (auto refusal = ProgramFolderRefusal(TempDrawingPath)) return ui::showMessage(nullptr, *refusal);
+  SetPacedSend(o.PacedSend);
   PlotRunState run;
   run.Options = &o;
   run.WaitLimitMs = (o.AcadWaitLimit > 0 ? o.AcadWaitLimit : kDefaultAcadWaitLimit) * 1000LL;

@@ -221,6 +221,8 @@ void TSetting::buildLowerPanel() {
   FitOffset00CheckBox = check("尺度自動調整時オフセット0.0", 144, 214, 220);
   OnlyPc3CheckBox = check(".pc3のみ取得", 380, 214, 110);
   OnlyPc3CheckBox->onClick = [this] { OnlyPc3CheckBoxClick(); };
+  PacedSendCheckBox = check("高速送信", 500, 214, 100);
+  PacedSendCheckBox->setHint("AutoCAD の応答を確かめながら入力し、待ち時間を短くします");
   label("現在のボタンセット", 8, 250, 130);
   BottonSetComboBox = make<ui::ComboBox>(g);
   BottonSetComboBox->setSorted(true);
@@ -399,6 +401,7 @@ void TSetting::FormShow() {
   AcadWaitLimitEdit->setText(base::intToStr(Settings.AcadWaitLimit));
   AcadCloseChkBox->setChecked(Settings.AcadClose);
   DYNStopChkBox->setChecked(Settings.DynStop);
+  PacedSendCheckBox->setChecked(Settings.PacedSend);
   Psltscale1PutCheckBox->setChecked(Settings.Psltscale);
   ScaleWarningCheckBox->setChecked(Settings.ScaleWarning);
   FitOffset00CheckBox->setChecked(Settings.FitOffset00);
@@ -470,6 +473,7 @@ void TSetting::OKBitBtnClick() {
   Settings.CurrentBtnSet = CurrentSetName;
   Settings.OnlyPc3 = OnlyPc3CheckBox->checked();
   Settings.DynStop = DYNStopChkBox->checked();
+  Settings.PacedSend = PacedSendCheckBox->checked();
   for (int n = 1; n <= 4; ++n) StoreButton(n);
   for (int n = 1; n <= 4; ++n) saveButtonToSet(n);
   for (acadlink::TfControl* link : {Links.ScaleCheck, Links.ScaleSet}) {
@@ -588,6 +592,7 @@ void TSetting::GetPageSizeBitBtnClick() {
                                 acadlink::kPaperFailureMessage, *Links.RecognitionForm))
     return;
   Acquisition->AcadWaitLimit = base::tryParseInt(AcadWaitLimitEdit->text()).value_or(Settings.AcadWaitLimit);
+  Acquisition->SetPacedSend(PacedSendCheckBox->checked());
   Acquisition->PlotterErrForm = Links.PlotterErrForm;
   Acquisition->AcquirePaperNames(P[0].PrtDvCmbBx->items(),
                                  base::tryParseInt(CommandWaitEdit->text()).value_or(Settings.AcadCommandWait),

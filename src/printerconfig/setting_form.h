@@ -37,6 +37,7 @@ struct AcadSettings {
   int FileDia = 1, CmdDia = 1, Proxynotice = 1;
   bool AcadClose = true;
   bool DynStop = false;
+  bool PacedSend = false;
   bool Psltscale = false;
   bool ScaleWarning = true;
   bool FitOffset00 = true;
@@ -117,6 +118,7 @@ class TSetting : public ui::Form {
   ui::CheckBox* ScaleWarningCheckBox;
   ui::CheckBox* FitOffset00CheckBox;
   ui::CheckBox* OnlyPc3CheckBox;
+  ui::CheckBox* PacedSendCheckBox;  // 高速送信
   ui::ComboBox* BottonSetComboBox;
 
   // Buttons.

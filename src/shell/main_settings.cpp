@@ -113,6 +113,7 @@ std::vector<MainSetting> MainWindowSettings(TMain& m) {
       number("AcadWaitLimit", m.AcadWaitLimit, plot::kDefaultAcadWaitLimit),
       checkBox("UNATTENDED", *m.UnattendedCheckBox, false),
       comboIndex("UNATTENDEDSCALE", *m.UnattendedScaleComboBox, plot::kDefaultUnattendedScale),
+      flag("PACEDSEND", m.PacedSend, false),
       text("FIXARCHIVEOPENDIR", m.FixedExtractFolder, "ﾏｲ ｺﾝﾋﾟｭｰﾀ"),
   };
 }

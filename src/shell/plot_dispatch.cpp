@@ -92,6 +92,7 @@ void TMain::PlotButtonClick(int n) {
   o.FontControl = FontControlRadioGroup->itemIndex();
   o.ReplaceFont = FontEdit->text();
   o.DynStop = DynStop;
+  o.PacedSend = PacedSend;
   o.AcadWaitLimit = AcadWaitLimit;
   o.PdfDone = &PdfDone;
   o.MainWindowHandle = handle();

@@ -38,6 +38,8 @@ void TMain::ScaleCheckBitBtnClick() {
   ScaleCheck->Setter = ScaleSet.get();
   ScaleCheck->PaperTablePath = PaperTablePath;
   ScaleSet->AcadWaitLimit = AcadWaitLimit;
+  ScaleCheck->SetPacedSend(PacedSend);
+  ScaleSet->SetPacedSend(PacedSend);
   // A copy: the tree may change while the check processes messages.
   const std::vector<std::string> drawings = RunList;
   ScaleCheck->RunScaleCheck(drawings, AcadCommandWait, AcadClose, FileDia, CmdDia, Proxynotice);

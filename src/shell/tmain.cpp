@@ -399,6 +399,7 @@ printerconfig::AcadSettings TMain::acadSettings() const {
   s.Proxynotice = Proxynotice;
   s.AcadClose = AcadClose;
   s.DynStop = DynStop;
+  s.PacedSend = PacedSend;
   s.Psltscale = Psltscale;
   s.ScaleWarning = ScaleWarning;
   s.FitOffset00 = FitOffset00;
@@ -421,6 +422,7 @@ void TMain::applyAcadSettings(const printerconfig::AcadSettings& s) {
   Proxynotice = s.Proxynotice;
   AcadClose = s.AcadClose;
   DynStop = s.DynStop;
+  PacedSend = s.PacedSend;
   Psltscale = s.Psltscale;
   ScaleWarning = s.ScaleWarning;
   FitOffset00 = s.FitOffset00;

@@ -139,6 +139,7 @@ class TMain : public ui::Form {
   bool FitOffset00{};
   bool OnlyPc3{};
   bool DynStop{};
+  bool PacedSend{};  // "高速送信"
   // Seconds a plot run waits for AutoCAD's prompt or the PDF/DWF helper
   // before it gives up ("AcadWaitLimit").
   int AcadWaitLimit{};
