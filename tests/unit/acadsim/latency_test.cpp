@@ -244,12 +244,19 @@ TEST_F(LatencyTest, TextTypedWhileBusyWaitsUnechoedAndUntaken) {
   EXPECT_EQ(in.typist->busyMs(), 900);
 }
 
-TEST_F(LatencyTest, WithoutLatencyTheResultShowsAtOnce) {
+TEST_F(LatencyTest, TypeAheadIsDroppedAtTheSaveQuestionOfQuit) {
+  latency().answerMs = 10;
   SimHost::Instance& in = host->start();
-  type(in.mainFrame, "FILEDIA\n0\nLIMMAX\n");
-  EXPECT_EQ(text(in.promptLine), "LIMMAX の新しい値を入力 <420.0000,297.0000>: ");
-  EXPECT_EQ(in.session->variable("FILEDIA"), "0");
-  EXPECT_FALSE(in.typist->busy());
+  type(in.mainFrame, "DIMSCALE\n40\nquit\nFILEDIA\n");
+  clock.advance(1000);
+  EXPECT_EQ(in.session->state(), Session::State::AskingToSave);
+  EXPECT_TRUE(in.typist->typeAhead().empty());
+  EXPECT_EQ(in.typist->busyMs(), 30);  // no time for what nobody read
+  for (WindowHandle b : desktop.descendants(in.messageBox))
+    if (desktop.windowTitle(b, 255) == "キャンセル") desktop.pressButton(b);
+  clock.advance(1000);
+  EXPECT_EQ(text(in.promptLine), "コマンド: ");
+  EXPECT_EQ(in.session->inputCount(), 3);
 }
 
 TEST_F(LatencyTest, EachKindOfWorkTakesItsOwnTime) {
