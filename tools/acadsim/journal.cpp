@@ -74,6 +74,7 @@ std::string JournalEntry::toJson() const {
 
 void Journal::append(JournalEntry e) {
   if (stamp_) e.add("ms", std::to_string(stamp_()));
+  if (busy_) e.add("busy", std::to_string(busy_()));
   entries_.push_back(e);
   if (path_.empty()) return;
   const std::string line = e.toJson() + "\n";

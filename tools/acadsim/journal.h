@@ -43,6 +43,10 @@ class Journal {
   // When set, every entry gets a field "ms" with the stamp's value (the
   // stand-in's milliseconds), so that a benchmark can time the drawings.
   void setStamp(std::function<std::int64_t()> stamp) { stamp_ = std::move(stamp); }
+  // When set, every entry also gets "busy": the milliseconds the stand-in
+  // has spent on its inputs so far, so that a benchmark can tell AutoCAD's
+  // share of a drawing's time from the program's.
+  void setBusy(std::function<std::int64_t()> busy) { busy_ = std::move(busy); }
   const std::string& path() const { return path_; }
 
   // Keeps the entry and appends its line to the file (created if missing).
@@ -53,6 +57,7 @@ class Journal {
   std::string path_;
   std::vector<JournalEntry> entries_;
   std::function<std::int64_t()> stamp_;
+  std::function<std::int64_t()> busy_;
 };
 
 }  // namespace acadsim

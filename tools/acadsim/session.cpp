@@ -82,6 +82,17 @@ void Session::type(std::string_view bytes) {
 
 void Session::typeText(std::string_view utf8) { type(base::utf8ToCp932(utf8)); }
 
+// Mirrors type(): what ends an input there ends it here.
+size_t Session::inputEnd(std::string_view bytes) const {
+  const bool blankEnds = !question_ || question_->blankEnds;
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    const char c = bytes[i];
+    if (c == kEsc || c == '\r' || c == '\n' || (c == ' ' && blankEnds)) return i;
+    if (isLeadByte(static_cast<unsigned char>(c)) && i + 1 < bytes.size()) ++i;
+  }
+  return std::string_view::npos;
+}
+
 void Session::backspace() {
   // The last character may be a double-byte one; find where it starts.
   size_t i = 0, last = 0;
@@ -94,6 +105,7 @@ void Session::backspace() {
 
 void Session::enter() {
   ++inputs_;
+  lastWork_ = Work::Answer;
   const std::string answer = base::cp932ToUtf8(pending_);
   pending_.clear();
   if (!question_) {
@@ -109,6 +121,7 @@ void Session::enter() {
 
 void Session::cancel() {
   ++inputs_;
+  lastWork_ = Work::Answer;
   const std::string prompt = question_ ? question_->prompt : idlePrompt();
   say(prompt + base::cp932ToUtf8(pending_) + w("*ｷｬﾝｾﾙ*", "*キャンセル*"));
   pending_.clear();

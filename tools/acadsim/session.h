@@ -20,6 +20,7 @@
 
 #include "acadsim/dxf.h"
 #include "acadsim/journal.h"
+#include "acadsim/latency.h"
 
 namespace acadsim {
 
@@ -77,12 +78,16 @@ struct Behaviour {
   int hangAfterInputs = -1;    // stop answering messages after this many inputs
   std::string hangAtPrompt;    // ... or when the prompt line contains this text
   int vanishAfterInputs = -1;  // destroy the windows after this many inputs
+  Latency latency;             // AutoCAD's own time for each input
 };
 
 enum class SaveAnswer { Yes, No, Cancel };
 
 class Session {
  public:
+  // What the last input made AutoCAD do, for the hosts' latency.
+  enum class Work { Answer, Open, Save, Plot };
+
   enum class State {
     Running,
     AskingToSave,  // "quit" with unsaved changes: the host shows the message box
@@ -101,6 +106,12 @@ class Session {
   // cancels, backspace removes a character. A NUL ends the data.
   void type(std::string_view cp932);
   void typeText(std::string_view utf8);  // the same, from UTF-8 (tests)
+  // Where an input would end if bytes were typed now: the index of the
+  // first "\r", "\n", ESC, or blank taken as Enter at the current question;
+  // npos when there is none. Double-byte characters are stepped over as
+  // type() does.
+  size_t inputEnd(std::string_view bytes) const;
+  Work lastWork() const { return lastWork_; }
 
   // What the prompt-line window shows: the prompt and what was typed so far.
   std::string promptLine() const;
@@ -222,6 +233,7 @@ class Session {
   std::vector<std::string> history_;
   std::string lastCommand_;
   int inputs_ = 0;
+  Work lastWork_ = Work::Answer;
 };
 
 }  // namespace acadsim

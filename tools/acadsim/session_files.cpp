@@ -84,6 +84,7 @@ std::string Session::drawingName() const { return path_.empty() ? std::string("D
 std::string Session::drawingFile() const { return path_.empty() ? resolve(drawingName()) : path_; }
 
 void Session::opened(const std::string& path, Drawing d, std::string text) {
+  lastWork_ = Work::Open;
   drawing_ = std::move(d);
   path_ = path;
   text_ = std::move(text);
@@ -256,6 +257,7 @@ std::string Session::fileText() const {
 }
 
 bool Session::writeDrawing(const std::string& path, const std::string& format) {
+  lastWork_ = Work::Save;  // a write that fails takes its time too
   std::string text = fileText();
   if (!options_.files.write(path, text)) {
     say(std::string(w("ﾌｧｲﾙ ", "ファイル ")) + path + " に書き込めません。");

@@ -473,6 +473,7 @@ void Session::plotProceed(Job j) {
 }
 
 void Session::plotDone(const PlotJob& j) {
+  lastWork_ = Work::Plot;
   plotCurrent_[upperKey(j.layout)] = j.setup;
   const std::string style = j.withStyles ? j.setup.styleTable : std::string();
   const std::string orientation = j.setup.portrait ? "P" : "L";

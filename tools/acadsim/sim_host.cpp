@@ -32,6 +32,7 @@ SimHost::SimHost(platform::SimDesktop& desktop, platform::SimClock& clock, platf
       (*self)->destroyWindows(*in);
       in->hung = false;
       in->queue.clear();
+      in->typist->stop();
       return true;
     }
     return false;
@@ -87,6 +88,14 @@ SimHost::Instance& SimHost::start(const std::string& drawing) {
   in->session = std::make_unique<Session>(options_.session, &journal_);
   in->behaviour = options_.behaviour;
   in->session->start(drawing);
+  Instance* p = in.get();
+  Typist::Hooks hooks;
+  hooks.show = [this, p] {
+    if (p->alive && !p->hung) refresh(*p);
+  };
+  hooks.settle = [this, p](std::string_view typed) { return settle(*p, typed); };
+  hooks.schedule = [this](int delayMs, std::function<void()> fn) { clock_.schedule(delayMs, std::move(fn)); };
+  in->typist = std::make_unique<Typist>(*in->session, in->behaviour.latency, std::move(hooks));
   Instance& ref = *in;
   instances_.push_back(std::move(in));
   createWindows(ref);
@@ -133,7 +142,7 @@ void SimHost::createWindows(Instance& in) {
 void SimHost::deliver(Instance& in, const std::string& bytes) {
   const std::int64_t now = clock_.nowMs();
   if (in.behaviour.replyDelayMs <= 0 && in.queue.empty()) {
-    feed(in, bytes);
+    in.typist->receive(bytes);
     return;
   }
   // Inputs keep their order even when the delay changes between them.
@@ -147,23 +156,28 @@ void SimHost::deliver(Instance& in, const std::string& bytes) {
     if (!self || p->queue.empty()) return;
     std::string next = std::move(p->queue.front());
     p->queue.erase(p->queue.begin());
-    if (p->alive && !p->hung) (*self)->feed(*p, next);
+    if (p->alive && !p->hung) p->typist->receive(next);
   });
 }
 
-void SimHost::feed(Instance& in, const std::string& bytes) {
-  in.session->type(bytes);
+// The result of what was typed is due: the windows show it, then the
+// faults that follow an input happen.
+bool SimHost::settle(Instance& in, std::string_view) {
+  if (!in.alive || in.hung) return false;
   refresh(in);
-  if (!in.alive) return;
+  if (!in.alive) return false;
   const Behaviour& b = in.behaviour;
   const int n = in.session->inputCount();
   if (b.vanishAfterInputs >= 0 && n >= b.vanishAfterInputs) {
     vanish(in);
-    return;
+    return false;
   }
   if ((b.hangAfterInputs >= 0 && n >= b.hangAfterInputs) ||
-      (!b.hangAtPrompt.empty() && base::contains(in.session->promptLine(), b.hangAtPrompt)))
+      (!b.hangAtPrompt.empty() && base::contains(in.session->promptLine(), b.hangAtPrompt))) {
     hang(in);
+    return false;
+  }
+  return true;
 }
 
 void SimHost::refresh(Instance& in) {

@@ -18,6 +18,7 @@
 
 #include "acadsim/journal.h"
 #include "acadsim/session.h"
+#include "acadsim/typist.h"
 #include "platform/sim/sim_clock.h"
 #include "platform/sim/sim_desktop.h"
 
@@ -34,7 +35,7 @@ class SimHost {
  public:
   struct Options {
     acadsim::Options session;  // release, LT, fonts, work folder, plot devices and style tables
-    Behaviour behaviour;       // reply delay, hang, vanish
+    Behaviour behaviour;       // reply delay, latency, hang, vanish
     int startupDelayMs = 3000;  // from createProcess / shellOpen to the windows
     std::string journalPath;    // empty: the journal is kept in memory only
   };
@@ -42,6 +43,7 @@ class SimHost {
   // One running (or ended) stand-in and its windows; handles are 0 once gone.
   struct Instance {
     std::unique_ptr<Session> session;
+    std::unique_ptr<Typist> typist;  // between the reply delay and the session
     Behaviour behaviour;
     bool alive = false;
     bool hung = false;
@@ -92,7 +94,7 @@ class SimHost {
   void scheduleStart(const std::string& drawing);
   void createWindows(Instance& in);
   void deliver(Instance& in, const std::string& bytes);
-  void feed(Instance& in, const std::string& bytes);
+  bool settle(Instance& in, std::string_view typed);
   void refresh(Instance& in);
   void showMessageBox(Instance& in);
   void closeMessageBox(Instance& in);

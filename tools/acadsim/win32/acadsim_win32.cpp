@@ -6,7 +6,7 @@
 //               [--delay MS] [--startup-delay MS] [--hang-after N]
 //               [--hang-at TEXT] [--vanish-after N] [--plotters FILE]
 //               [--hang-on NAME] [--vanish-on NAME] [--once PREFIX]
-//               [DRAWING]
+//               [--latency SPEC] [DRAWING]
 //
 // --hang-on and --vanish-on hang or vanish right after an input that holds
 // NAME (a drawing's path typed to open it). With --once, each of them
@@ -18,7 +18,17 @@
 // or holds another kind of line ends the stand-in with exit code 1.
 // --journal-times adds to every journal line "ms", the milliseconds since
 // the stand-in started (for the benchmarks); --journal-clock the machine's
-// counter in milliseconds instead, one time line for all stand-ins.
+// counter in milliseconds instead, one time line for all stand-ins. Either
+// also adds "busy", the milliseconds of latency applied so far.
+//
+// --latency makes the stand-in take its time as AutoCAD does: typed text is
+// echoed at once, but each input's result shows only after a while, and
+// text typed meanwhile waits unechoed. SPEC is comma-separated
+// "answer=MS,open=MS,save=MS,plot=MS,jitter=MS,seed=N", any subset: open,
+// save and plot for the inputs that open a drawing, write it, or make a
+// plot, answer for all others, plus 0..jitter at random (repeatable for a
+// seed). A bad SPEC ends the stand-in with exit code 1. --delay comes
+// before it: the time until typed text reaches the command line at all.
 //
 // Windows: a main frame "AutoCAD 2004 - [...]" whose command-line bar holds
 // a history and a prompt line of one class ("AcadCmdLine") among other
@@ -36,12 +46,15 @@
 #include <shellapi.h>
 
 #include <deque>
+#include <functional>
+#include <map>
 #include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "acadsim/session.h"
+#include "acadsim/typist.h"
 #include "base/codec.h"
 #include "base/numbers.h"
 #include "base/paths.h"
@@ -82,6 +95,10 @@ struct App {
 
   std::unique_ptr<acadsim::Journal> journal;
   std::unique_ptr<acadsim::Session> session;
+  std::unique_ptr<acadsim::Typist> typist;
+  // The typist's waits, on timers of the main frame by id.
+  std::map<UINT_PTR, std::function<void()>> waits;
+  UINT_PTR nextWait = 100;
   HINSTANCE instance = nullptr;
   HFONT font = nullptr;
   HWND loader = nullptr, main = nullptr, document = nullptr, bar = nullptr, history = nullptr,
@@ -160,6 +177,11 @@ void parseArguments(App& app) {
       app.vanishOn = U(value().c_str());
     } else if (a == L"--once" && hasValue) {
       app.once = U(value().c_str());
+    } else if (a == L"--latency" && hasValue) {
+      if (!acadsim::parseLatency(U(value().c_str()), app.behaviour.latency)) {
+        LocalFree(argv);
+        throw std::runtime_error("latency");
+      }
     } else if (a == L"--plotters" && hasValue) {
       std::string bytes;
       if (!base::readFileBytes(U(value().c_str()), bytes) ||
@@ -227,6 +249,73 @@ void refresh(App& app) {
   }
 }
 
+// After an input's latency: the windows show its result, then the faults
+// that follow an input happen. False when nothing more is to be typed.
+bool settle(App& app, std::string_view typed) {
+  if (!app.main) return false;
+  refresh(app);
+  if (!app.main) return false;
+  // A fault tied to a drawing, once across the stand-ins of a test when
+  // so asked: creating the mark file is the test of whether it was made.
+  auto faultFor = [&](const std::string& name, const wchar_t* tag) {
+    if (name.empty() || typed.find(name) == std::string_view::npos) return false;
+    if (app.once.empty()) return true;
+    HANDLE mark = CreateFileW((W(app.once) + tag).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (mark == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(mark);
+    return true;
+  };
+  if (faultFor(app.vanishOn, L".vanish")) {
+    closeApp(app);
+    return false;
+  }
+  if (faultFor(app.hangOn, L".hang")) {
+    UpdateWindow(app.main);
+    hangForever();
+  }
+  const acadsim::Behaviour& b = app.behaviour;
+  const int n = app.session->inputCount();
+  if (b.vanishAfterInputs >= 0 && n >= b.vanishAfterInputs) {
+    closeApp(app);
+    return false;
+  }
+  if ((b.hangAfterInputs >= 0 && n >= b.hangAfterInputs) ||
+      (!b.hangAtPrompt.empty() && app.session->promptLine().find(b.hangAtPrompt) != std::string::npos)) {
+    UpdateWindow(app.main);
+    hangForever();
+  }
+  return true;
+}
+
+void makeTypist(App& app) {
+  acadsim::Typist::Hooks hooks;
+  hooks.show = [&app] {
+    if (app.main) refresh(app);
+  };
+  hooks.settle = [&app](std::string_view typed) { return settle(app, typed); };
+  hooks.schedule = [&app](int delayMs, std::function<void()> fn) {
+    if (!app.main) return;  // gone: nothing is waited for
+    const UINT_PTR id = app.nextWait++;
+    app.waits[id] = std::move(fn);
+    SetTimer(app.main, id, static_cast<UINT>(delayMs), nullptr);
+  };
+  app.typist = std::make_unique<acadsim::Typist>(*app.session, app.behaviour.latency, std::move(hooks));
+}
+
+void endWait(App& app, UINT_PTR id) {
+  auto it = app.waits.find(id);
+  if (it == app.waits.end()) return;
+  KillTimer(app.main, id);  // a window timer repeats
+  const std::function<void()> fn = std::move(it->second);
+  app.waits.erase(it);
+  try {
+    fn();
+  } catch (...) {
+    if (app.main) refresh(app);
+  }
+}
+
 void processInputs(App& app) {
   KillTimer(app.main, kInputTimer);
   while (!app.queue.empty() && app.main) {
@@ -238,41 +327,10 @@ void processInputs(App& app) {
     const std::string bytes = std::move(app.queue.front().bytes);
     app.queue.pop_front();
     try {
-      app.session->type(bytes);
+      app.typist->receive(bytes);
     } catch (...) {
       // Whatever was typed, the stand-in stays up.
-    }
-    refresh(app);
-    if (!app.main) return;
-    // A fault tied to a drawing, once across the stand-ins of a test when
-    // so asked: creating the mark file is the test of whether it was made.
-    auto faultFor = [&](const std::string& name, const wchar_t* tag) {
-      if (name.empty() || bytes.find(name) == std::string::npos) return false;
-      if (app.once.empty()) return true;
-      HANDLE mark = CreateFileW((W(app.once) + tag).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-      if (mark == INVALID_HANDLE_VALUE) return false;
-      CloseHandle(mark);
-      return true;
-    };
-    if (faultFor(app.vanishOn, L".vanish")) {
-      closeApp(app);
-      return;
-    }
-    if (faultFor(app.hangOn, L".hang")) {
-      UpdateWindow(app.main);
-      hangForever();
-    }
-    const acadsim::Behaviour& b = app.behaviour;
-    const int n = app.session->inputCount();
-    if (b.vanishAfterInputs >= 0 && n >= b.vanishAfterInputs) {
-      closeApp(app);
-      return;
-    }
-    if ((b.hangAfterInputs >= 0 && n >= b.hangAfterInputs) ||
-        (!b.hangAtPrompt.empty() && app.session->promptLine().find(b.hangAtPrompt) != std::string::npos)) {
-      UpdateWindow(app.main);
-      hangForever();
+      if (app.main) refresh(app);
     }
   }
 }
@@ -329,6 +387,7 @@ LRESULT CALLBACK frameProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_TIMER:
       if (wParam == kInputTimer) processInputs(*app);
+      else endWait(*app, wParam);
       return 0;
     case WM_SIZE:
       if (app->bar) layoutFrame(*app);
@@ -609,7 +668,10 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         return (now.QuadPart - start.QuadPart) * 1000 / frequency.QuadPart;
       });
     }
+    if (app.journalClock || app.journalTimes)
+      app.journal->setBusy([&app]() -> std::int64_t { return app.typist ? app.typist->busyMs() : 0; });
     app.session = std::make_unique<acadsim::Session>(app.options, app.journal.get());
+    makeTypist(app);
     app.session->start(app.drawing);
 
     // The windows come after the start-up delay, as AutoCAD's take a while;
