@@ -50,6 +50,7 @@ SimHost::~SimHost() {
         w->onCommand = nullptr;
         w->onPress = nullptr;
         w->onNull = nullptr;
+        w->busy = nullptr;
       }
 }
 
@@ -94,7 +95,10 @@ SimHost::Instance& SimHost::start(const std::string& drawing) {
     if (p->alive && !p->hung) refresh(*p);
   };
   hooks.settle = [this, p](std::string_view typed) { return settle(*p, typed); };
-  hooks.schedule = [this](int delayMs, std::function<void()> fn) { clock_.schedule(delayMs, std::move(fn)); };
+  hooks.schedule = [this, p](int delayMs, std::function<void()> fn) {
+    p->work = {delayMs, std::move(fn)};
+    if (p->awake) startWork(*p);
+  };
   in->typist = std::make_unique<Typist>(*in->session, in->behaviour.latency, std::move(hooks));
   Instance& ref = *in;
   instances_.push_back(std::move(in));
@@ -125,13 +129,24 @@ void SimHost::createWindows(Instance& in) {
   in.textEdit = desktop_.createChild(in.textWindow, "", "Edit");
 
   Instance* p = &in;
+  // Busy with an input, AutoCAD answers no message: whoever sends one
+  // waits until it is done.
+  for (WindowHandle h : windowsOf(in))
+    desktop_.window(h)->busy = [this, p] {
+      for (int guard = 0; p->alive && p->working && guard < 1000; ++guard)
+        clock_.advance(std::max<std::int64_t>(0, p->busyUntil - clock_.nowMs()));
+    };
   platform::SimWindow* main = desktop_.window(in.mainFrame);
   main->onCopyData = [this, p](std::uintptr_t dwData, const std::string& bytes) {
     if (dwData != 1 || !p->alive) return false;
     deliver(*p, bytes);
     return true;
   };
-  main->onNull = [] {};
+  // The null message wakes the command loop, which then works on the input.
+  main->onNull = [this, p] {
+    p->awake = true;
+    startWork(*p);
+  };
   desktop_.window(in.textWindow)->onCommand = [this, p](std::uintptr_t wParam, std::intptr_t) {
     if (p->alive && wParam == static_cast<std::uintptr_t>(kCopyHistoryCommand))
       clipboard_.setText(p->session->historyText());
@@ -139,7 +154,24 @@ void SimHost::createWindows(Instance& in) {
   refresh(in);
 }
 
+void SimHost::startWork(Instance& in) {
+  if (!in.work.second) return;
+  auto [ms, fn] = std::move(in.work);
+  in.work = {};
+  in.working = true;
+  in.busyUntil = clock_.nowMs() + ms;
+  std::weak_ptr<SimHost*> token = self_;
+  Instance* p = &in;
+  clock_.schedule(ms, [token, p, fn = std::move(fn)] {
+    if (!token.lock()) return;
+    p->working = false;
+    fn();
+  });
+}
+
 void SimHost::deliver(Instance& in, const std::string& bytes) {
+  // Typed text is echoed; the input waits for the command loop's wake.
+  in.awake = false;
   const std::int64_t now = clock_.nowMs();
   if (in.behaviour.replyDelayMs <= 0 && in.queue.empty()) {
     in.typist->receive(bytes);

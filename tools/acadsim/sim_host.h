@@ -12,8 +12,10 @@
 //   acad.session()->promptLine();                 // "コマンド: "
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "acadsim/journal.h"
@@ -56,6 +58,13 @@ class SimHost {
     platform::WindowHandle messageBox = 0;  // the save question of "quit", while shown
     std::vector<std::string> queue;         // inputs waiting for the reply delay
     std::int64_t lastDue = 0;
+    // An input's work: it starts when the null message wakes the command
+    // loop (at once for further inputs of the same text), and until it is
+    // done the windows answer no message.
+    bool awake = true;
+    std::pair<int, std::function<void()>> work;
+    bool working = false;
+    std::int64_t busyUntil = 0;
   };
 
   SimHost(platform::SimDesktop& desktop, platform::SimClock& clock, platform::SimClipboard& clipboard,
@@ -94,6 +103,7 @@ class SimHost {
   void scheduleStart(const std::string& drawing);
   void createWindows(Instance& in);
   void deliver(Instance& in, const std::string& bytes);
+  void startWork(Instance& in);
   bool settle(Instance& in, std::string_view typed);
   void refresh(Instance& in);
   void showMessageBox(Instance& in);

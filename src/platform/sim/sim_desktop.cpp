@@ -100,21 +100,31 @@ WindowHandle SimDesktop::findWindowByTitle(const std::string& title) {
   return 0;
 }
 
-int SimDesktop::textLength(WindowHandle h) {
+SimWindow* SimDesktop::waitUntilFree(WindowHandle h) {
   SimWindow* w = window(h);
+  if (w && w->busy && !w->hung) {
+    auto wait = w->busy;
+    wait();
+    w = window(h);  // the wait may have taken the window away
+  }
+  return w;
+}
+
+int SimDesktop::textLength(WindowHandle h) {
+  SimWindow* w = waitUntilFree(h);
   if (!w || w->hung) return 0;
   auto bytes = base::tryUtf8ToCp932(w->title);
   return bytes ? static_cast<int>(bytes->size()) : static_cast<int>(w->title.size());
 }
 
 std::string SimDesktop::getText(WindowHandle h, int bufferBytes) {
-  SimWindow* w = window(h);
+  SimWindow* w = waitUntilFree(h);
   if (!w || w->hung || bufferBytes <= 0) return {};
   return base::truncateToCp932Bytes(w->title, static_cast<size_t>(bufferBytes - 1));
 }
 
 bool SimDesktop::sendCopyData(WindowHandle h, std::uintptr_t dwData, const std::string& bytes) {
-  SimWindow* w = window(h);
+  SimWindow* w = waitUntilFree(h);
   if (!w || w->hung) {
     ++refusedCopyData;
     return false;
@@ -137,7 +147,7 @@ bool SimDesktop::postNull(WindowHandle h) {
 }
 
 bool SimDesktop::sendCommand(WindowHandle h, std::uintptr_t wParam, std::intptr_t lParam) {
-  SimWindow* w = window(h);
+  SimWindow* w = waitUntilFree(h);
   if (!w || w->hung) return false;
   if (w->onCommand) {
     auto handler = w->onCommand;
@@ -147,7 +157,7 @@ bool SimDesktop::sendCommand(WindowHandle h, std::uintptr_t wParam, std::intptr_
 }
 
 void SimDesktop::pressButton(WindowHandle h) {
-  SimWindow* w = window(h);
+  SimWindow* w = waitUntilFree(h);
   if (!w || w->hung || !w->onPress) return;
   auto handler = w->onPress;
   handler();

@@ -23,6 +23,9 @@ struct SimWindow {
   std::vector<WindowHandle> children;
   // A hung program: every message to it times out.
   bool hung = false;
+  // A program busy with other work answers a sent message only once it is
+  // done: called first, it lets the simulated time run until then.
+  std::function<void()> busy;
   std::function<bool(std::uintptr_t dwData, const std::string& bytes)> onCopyData;
   std::function<void()> onNull;
   std::function<void(std::uintptr_t wParam, std::intptr_t lParam)> onCommand;
@@ -62,6 +65,8 @@ class SimDesktop : public Desktop {
   int refusedCopyData = 0;
 
  private:
+  // The window, once its program is free to answer (see SimWindow::busy).
+  SimWindow* waitUntilFree(WindowHandle h);
   // A new window record under the next handle; the caller links it in.
   WindowHandle addWindow(const std::string& title, const std::string& className, WindowHandle parent,
                          bool topLevel);

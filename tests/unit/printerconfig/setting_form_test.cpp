@@ -145,10 +145,14 @@ TEST_F(SettingTest, OkStoresTheButtonsIntoTheRecordsAndTheSetAndHandsTheSettings
     d.CommandWaitEdit->userEdit("250");
     d.AcadWaitLimitEdit->userEdit("60");
     d.FileDiaComboBox->choose(0);
+    EXPECT_EQ(d.PacedSendCheckBox->caption(), "高速送信");
+    EXPECT_FALSE(d.PacedSendCheckBox->checked());
+    d.PacedSendCheckBox->click();
     d.OKBitBtn->click();
   };
   EXPECT_EQ(open(), ui::mrOk);
   EXPECT_TRUE(dlg->Committed);
+  EXPECT_TRUE(dlg->Settings.PacedSend);
   EXPECT_EQ(dlg->Settings.AcadCommandWait, 250);
   EXPECT_EQ(dlg->Settings.AcadWaitLimit, 60);
   EXPECT_EQ(dlg->Settings.FileDia, 0);

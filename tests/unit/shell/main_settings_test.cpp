@@ -66,6 +66,7 @@ const Lines kFirstStart = {
     {"AcadWaitLimit", "300"},
     {"UNATTENDED", "0"},
     {"UNATTENDEDSCALE", "1"},
+    {"PACEDSEND", "0"},
     {"FIXARCHIVEOPENDIR", "ﾏｲ ｺﾝﾋﾟｭｰﾀ"},
 };
 
@@ -115,6 +116,7 @@ const Lines kChanged = {
     {"AcadWaitLimit", "90"},
     {"UNATTENDED", "1"},
     {"UNATTENDEDSCALE", "2"},
+    {"PACEDSEND", "1"},
     {"FIXARCHIVEOPENDIR", "E:\\展開"},
 };
 
@@ -220,6 +222,7 @@ TEST_F(MainSettingsFileTest, EveryKeyComesBackWithAValueOtherThanItsDefault) {
     m.AcadWaitLimit = 90;
     m.UnattendedCheckBox->setChecked(true);
     m.UnattendedScaleComboBox->setItemIndex(2);
+    m.PacedSend = true;
     m.FixedExtractFolder = "E:\\展開";
     m.close();
   }
@@ -278,6 +281,7 @@ TEST_F(MainSettingsFileTest, EveryKeyComesBackWithAValueOtherThanItsDefault) {
   EXPECT_EQ(m.FontEdit->text(), "romans.shx");
   EXPECT_EQ(m.AcadWaitLimit, 90);
   EXPECT_TRUE(m.UnattendedCheckBox->checked());
+  EXPECT_TRUE(m.PacedSend);
   EXPECT_EQ(m.UnattendedScaleComboBox->itemIndex(), 2);
   EXPECT_EQ(m.FixedExtractFolder, "E:\\展開");
   EXPECT_EQ(m.FolderFixSpeedButton->hint(), "E:\\展開");

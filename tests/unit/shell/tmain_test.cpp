@@ -24,7 +24,7 @@ const std::vector<std::string> kWriteOrder = {
     "LayoutScalePrint", "FileSort", "ModifySave", "ModeVisible", "Psltscale", "StartWait", "GetChildFolder",
     "DwgChoose", "DxfChoose", "ScaleWarning", "FITOFFSET00", "ONLYPC3", "LZH", "ZIP", "UNLZHFOLDER",
     "UNLZHFOLDERFIX", "UNLZHADDFOLDER", "DYNSTOP", "FONTCONTROL", "REPLASEFONT", "AcadWaitLimit", "UNATTENDED",
-    "UNATTENDEDSCALE", "FIXARCHIVEOPENDIR"};
+    "UNATTENDEDSCALE", "PACEDSEND", "FIXARCHIVEOPENDIR"};
 
 // Key names of the "MainWindow" section of a written file, in file order.
 std::vector<std::string> keysInFile(const std::string& bytes) {

@@ -22,8 +22,9 @@
 // also adds "busy", the milliseconds of latency applied so far.
 //
 // --latency makes the stand-in take its time as AutoCAD does: typed text is
-// echoed at once, but each input's result shows only after a while, and
-// text typed meanwhile waits unechoed. SPEC is comma-separated
+// echoed at once; then, for each input, the stand-in's thread is busy and
+// answers no message (a program reading its windows or typing waits) until
+// the result shows. SPEC is comma-separated
 // "answer=MS,open=MS,save=MS,plot=MS,jitter=MS,seed=N", any subset: open,
 // save and plot for the inputs that open a drawing, write it, or make a
 // plot, answer for all others, plus 0..jitter at random (repeatable for a
@@ -62,6 +63,7 @@
 namespace {
 
 constexpr UINT kInputMessage = WM_APP + 1;
+constexpr UINT kBusyMessage = WM_APP + 2;
 constexpr UINT_PTR kInputTimer = 1;
 constexpr UINT_PTR kStartTimer = 2;
 constexpr int kCopyHistoryCommand = 32781;
@@ -96,8 +98,9 @@ struct App {
   std::unique_ptr<acadsim::Journal> journal;
   std::unique_ptr<acadsim::Session> session;
   std::unique_ptr<acadsim::Typist> typist;
-  // The typist's waits, on timers of the main frame by id.
+  // The typist's waits by id: posted to the main frame, then spent busy.
   std::map<UINT_PTR, std::function<void()>> waits;
+  std::map<UINT_PTR, int> waitMs;
   UINT_PTR nextWait = 100;
   HINSTANCE instance = nullptr;
   HFONT font = nullptr;
@@ -298,7 +301,10 @@ void makeTypist(App& app) {
     if (!app.main) return;  // gone: nothing is waited for
     const UINT_PTR id = app.nextWait++;
     app.waits[id] = std::move(fn);
-    SetTimer(app.main, id, static_cast<UINT>(delayMs), nullptr);
+    app.waitMs[id] = delayMs;
+    // Posted: messages already waiting (a read of the echo) are answered
+    // first, then the thread works without looking at its messages.
+    PostMessageW(app.main, kBusyMessage, id, 0);
   };
   app.typist = std::make_unique<acadsim::Typist>(*app.session, app.behaviour.latency, std::move(hooks));
 }
@@ -385,6 +391,15 @@ LRESULT CALLBACK frameProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
     case kInputMessage:
       processInputs(*app);
       return 0;
+    case kBusyMessage: {
+      auto it = app->waitMs.find(wParam);
+      if (it != app->waitMs.end()) {
+        if (it->second > 0) Sleep(static_cast<DWORD>(it->second));
+        app->waitMs.erase(it);
+      }
+      endWait(*app, wParam);
+      return 0;
+    }
     case WM_TIMER:
       if (wParam == kInputTimer) processInputs(*app);
       else endWait(*app, wParam);
