@@ -1,7 +1,7 @@
 // acadsim.exe: the AutoCAD stand-in in real windows.
 //
 //   acadsim.exe [--release 2000|2002|2004|2005|2006] [--lt] [--journal FILE]
-//               [--journal-times] [--history-lines N]
+//               [--journal-times] [--journal-inputs] [--history-lines N]
 //               [--fonts DIR]... [--font NAME]... [--work DIR]
 //               [--delay MS] [--startup-delay MS] [--hang-after N]
 //               [--hang-at TEXT] [--vanish-after N] [--plotters FILE]
@@ -16,6 +16,8 @@
 // --plotters names the devices, papers and style tables that "-plot"
 // knows (lines "device=", "paper=", "style="); a file that cannot be read
 // or holds another kind of line ends the stand-in with exit code 1.
+// --journal-inputs journals every text typed, as it arrives ("typed",
+// with the text), so that a benchmark can see where the time goes.
 // --journal-times adds to every journal line "ms", the milliseconds since
 // the stand-in started (for the benchmarks); --journal-clock the machine's
 // counter in milliseconds instead, one time line for all stand-ins. Either
@@ -66,6 +68,9 @@ constexpr UINT kInputMessage = WM_APP + 1;
 constexpr UINT kBusyMessage = WM_APP + 2;
 constexpr UINT_PTR kInputTimer = 1;
 constexpr UINT_PTR kStartTimer = 2;
+constexpr UINT_PTR kTextTimer = 3;
+constexpr UINT kTextWindowDelayMs = 300;
+constexpr size_t kHistoryPaneLines = 8;
 constexpr int kCopyHistoryCommand = 32781;
 constexpr wchar_t kFrameClass[] = L"AfxMDIFrame70";
 constexpr wchar_t kBarClass[] = L"AfxControlBar70";
@@ -90,6 +95,8 @@ struct App {
   acadsim::Behaviour behaviour;
   std::string journalPath;
   bool journalTimes = false;
+  bool journalInputs = false;
+  bool textPending = false;  // the text window's update is due
   bool journalClock = false;
   std::string drawing;
   int startupDelayMs = 0;
@@ -154,6 +161,8 @@ void parseArguments(App& app) {
       parseInt(value(), app.options.historyLines);
     } else if (a == L"--journal-times") {
       app.journalTimes = true;
+    } else if (a == L"--journal-inputs") {
+      app.journalInputs = true;
     } else if (a == L"--journal-clock") {
       app.journalClock = true;
     } else if (a == L"--journal" && hasValue) {
@@ -227,6 +236,29 @@ void closeApp(App& app) {
 
 void showSaveQuestion(App& app);
 
+// The text window's copy of the whole history. Setting a long text costs
+// time that is no part of the stand-in's work on an input, so it follows
+// the command line a little later, at most every kTextWindowDelayMs.
+void refreshTextWindow(App& app) {
+  KillTimer(app.main, kTextTimer);
+  app.textPending = false;
+  if (!app.textEdit || !app.session) return;
+  setText(app.textEdit, app.session->historyText() + "\r\n" + app.session->promptLine());
+  SendMessageW(app.textEdit, EM_SETSEL, 0x7FFFFFFF, 0x7FFFFFFF);
+  SendMessageW(app.textEdit, EM_SCROLLCARET, 0, 0);
+}
+
+// The history pane shows its last few lines, as the command-line bar does.
+std::string historyTail(const acadsim::Session& s) {
+  const std::vector<std::string>& lines = s.history();
+  std::string out;
+  for (size_t i = lines.size() > kHistoryPaneLines ? lines.size() - kHistoryPaneLines : 0; i < lines.size(); ++i) {
+    if (!out.empty()) out += "\r\n";
+    out += lines[i];
+  }
+  return out;
+}
+
 void refresh(App& app) {
   acadsim::Session& s = *app.session;
   if (s.state() == acadsim::Session::State::Ended) {
@@ -235,14 +267,10 @@ void refresh(App& app) {
   }
   setText(app.main, s.mainTitle());
   setText(app.document, s.drawingName() + (s.inPaperSpace() ? "  [" + s.drawing().currentLayout + "]" : "  [モデル]"));
-  setText(app.history, s.historyText());
+  setText(app.history, historyTail(s));
   setText(app.prompt, s.promptLine());
   setText(app.text, s.textWindowTitle());
-  setText(app.textEdit, s.historyText() + "\r\n" + s.promptLine());
-  if (app.textEdit) {
-    SendMessageW(app.textEdit, EM_SETSEL, 0x7FFFFFFF, 0x7FFFFFFF);
-    SendMessageW(app.textEdit, EM_SCROLLCARET, 0, 0);
-  }
+  if (app.main && !app.textPending) app.textPending = SetTimer(app.main, kTextTimer, kTextWindowDelayMs, nullptr) != 0;
   if (s.state() == acadsim::Session::State::AskingToSave) {
     showSaveQuestion(app);
   } else if (app.box) {
@@ -383,6 +411,14 @@ LRESULT CALLBACK frameProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
       if (!cds || cds->dwData != 1) return FALSE;
       std::string bytes;
       if (cds->lpData && cds->cbData > 0) bytes.assign(static_cast<const char*>(cds->lpData), cds->cbData);
+      if (app->journalInputs && app->journal) {
+        acadsim::JournalEntry e;
+        e.event = "typed";
+        e.drawing = app->session->drawingPath();
+        std::string text = bytes.substr(0, bytes.find('\0'));
+        e.add("text", base::cp932ToUtf8(text));
+        app->journal->append(std::move(e));
+      }
       const ULONGLONG due = GetTickCount64() + static_cast<ULONGLONG>(app->behaviour.replyDelayMs > 0 ? app->behaviour.replyDelayMs : 0);
       app->queue.push_back({std::move(bytes), app->queue.empty() || due > app->queue.back().due ? due : app->queue.back().due});
       PostMessageW(h, kInputMessage, 0, 0);
@@ -402,6 +438,7 @@ LRESULT CALLBACK frameProc(HWND h, UINT msg, WPARAM wParam, LPARAM lParam) {
     }
     case WM_TIMER:
       if (wParam == kInputTimer) processInputs(*app);
+      else if (wParam == kTextTimer) refreshTextWindow(*app);
       else endWait(*app, wParam);
       return 0;
     case WM_SIZE:
