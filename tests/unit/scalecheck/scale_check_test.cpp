@@ -281,6 +281,36 @@ TEST_F(ScaleCheckTest, TheLimitsSettingRefusesAPathAutoCADCannotBeGivenBeforeTyp
 
 // ---------------------------------------------------------------- the window
 
+// Paced, against an AutoCAD slower than the command wait: the same rows.
+class PacedScaleCheckTest : public ScaleCheckTest {
+ protected:
+  void SetUp() override {
+    acad.options().behaviour.latency = {.answerMs = 30, .openMs = 400, .saveMs = 200, .jitterMs = 50, .seed = 9};
+    ScaleCheckTest::SetUp();
+    check.SetPacedSend(true);
+    setter.SetPacedSend(true);
+  }
+};
+
+TEST_F(PacedScaleCheckTest, EveryRowComesOutAsUnpacedWhileAutoCADTakesItsTime) {
+  const auto a3 = drawing("a3.dxf", "42000,29700");
+  const auto unset = drawing("unset.dxf", "12,9");
+  const auto sheet = drawing("sheet.dxf", "420,297", 0);
+  run({a3, unset, env.path("missing.dxf"), sheet});
+
+  ASSERT_EQ(grid.size(), 5u);
+  EXPECT_EQ(grid[1], (Texts{"a3.dxf", "1/35.32", "1/49.96", "1/70.71", "1/100", "1/141.42", "100.0000",
+                            "0.0000,0.0000", "42000.0000,29700.0000"}));
+  EXPECT_EQ(Texts(grid[2].begin(), grid[2].begin() + 6), (Texts{"unset.dxf", "図面範囲", "設定され", "ず", "", ""}));
+  EXPECT_EQ(grid[3], (Texts{"missing.dxf", "図面を開", "けません", "", "", "", "", "", ""}));
+  EXPECT_EQ(grid[4], (Texts{"sheet.dxf", "レイアウ", "トが印刷", "されます", "", "", "100.0000", "", ""}));
+  EXPECT_EQ(count("LIMMIN\n"), 3);
+  EXPECT_EQ(count("LIMMAX\n"), 2);
+  // The settings typed back at the end reached AutoCAD.
+  EXPECT_EQ(acad.session()->variable("FILEDIA"), "1");
+  EXPECT_EQ(acad.session()->variable("PROXYNOTICE"), "1");
+}
+
 class ScaleWindowTest : public ScaleCheckTest {
  protected:
   std::string unset;

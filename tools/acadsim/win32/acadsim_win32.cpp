@@ -71,6 +71,7 @@ constexpr UINT_PTR kStartTimer = 2;
 constexpr UINT_PTR kTextTimer = 3;
 constexpr UINT kTextWindowDelayMs = 300;
 constexpr size_t kHistoryPaneLines = 8;
+constexpr size_t kTextWindowLines = 200;
 constexpr int kCopyHistoryCommand = 32781;
 constexpr wchar_t kFrameClass[] = L"AfxMDIFrame70";
 constexpr wchar_t kBarClass[] = L"AfxControlBar70";
@@ -236,27 +237,28 @@ void closeApp(App& app) {
 
 void showSaveQuestion(App& app);
 
-// The text window's copy of the whole history. Setting a long text costs
+// The last lines of the history: the pane shows a few, as the command-line
+// bar does; the text window shows more (the copy command gives them all).
+std::string historyTail(const acadsim::Session& s, size_t count) {
+  const std::vector<std::string>& lines = s.history();
+  std::string out;
+  for (size_t i = lines.size() > count ? lines.size() - count : 0; i < lines.size(); ++i) {
+    if (!out.empty()) out += "\r\n";
+    out += lines[i];
+  }
+  return out;
+}
+
+// The text window's copy of the history. Setting a long text costs
 // time that is no part of the stand-in's work on an input, so it follows
 // the command line a little later, at most every kTextWindowDelayMs.
 void refreshTextWindow(App& app) {
   KillTimer(app.main, kTextTimer);
   app.textPending = false;
   if (!app.textEdit || !app.session) return;
-  setText(app.textEdit, app.session->historyText() + "\r\n" + app.session->promptLine());
+  setText(app.textEdit, historyTail(*app.session, kTextWindowLines) + "\r\n" + app.session->promptLine());
   SendMessageW(app.textEdit, EM_SETSEL, 0x7FFFFFFF, 0x7FFFFFFF);
   SendMessageW(app.textEdit, EM_SCROLLCARET, 0, 0);
-}
-
-// The history pane shows its last few lines, as the command-line bar does.
-std::string historyTail(const acadsim::Session& s) {
-  const std::vector<std::string>& lines = s.history();
-  std::string out;
-  for (size_t i = lines.size() > kHistoryPaneLines ? lines.size() - kHistoryPaneLines : 0; i < lines.size(); ++i) {
-    if (!out.empty()) out += "\r\n";
-    out += lines[i];
-  }
-  return out;
 }
 
 void refresh(App& app) {
@@ -267,7 +269,7 @@ void refresh(App& app) {
   }
   setText(app.main, s.mainTitle());
   setText(app.document, s.drawingName() + (s.inPaperSpace() ? "  [" + s.drawing().currentLayout + "]" : "  [モデル]"));
-  setText(app.history, historyTail(s));
+  setText(app.history, historyTail(s, kHistoryPaneLines));
   setText(app.prompt, s.promptLine());
   setText(app.text, s.textWindowTitle());
   if (app.main && !app.textPending) app.textPending = SetTimer(app.main, kTextTimer, kTextWindowDelayMs, nullptr) != 0;
