@@ -257,6 +257,10 @@ void TfControl::expectAnswer(const std::string& text) {
   if (oneInput && !previousDue) {
     a.before = ReadCommandLine();
     a.verifiable = asksSomething(a.before);
+    if (a.verifiable && !a.cancel && isIdlePrompt(a.before) && CommandHistory != 0) {
+      a.watchHistory = true;
+      a.historyBefore = ReadWindowText(CommandHistory);
+    }
   }
   if (!a.cancel && enter != std::string::npos) a.echo = text.substr(0, enter);
   answer_ = std::move(a);
@@ -272,7 +276,8 @@ bool TfControl::answerShown(const std::string& line) {
       // Still the question with the text being typed; the same question
       // back without it, once the echo was seen, is the answer.
       if (!typed.empty()) a.sawEcho = true;
-      return typed.empty() && a.sawEcho;
+      if (!typed.empty()) return false;
+      return a.sawEcho || (a.watchHistory && ReadWindowText(CommandHistory) != a.historyBefore);
     }
   }
   return asksSomething(line);

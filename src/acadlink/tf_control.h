@@ -181,6 +181,10 @@ class TfControl {
     bool sawEcho = false;
     std::string before;       // the prompt line before the text was typed
     std::string echo;         // what AutoCAD echoes of it
+    // Typed at the command prompt, a command may end at it again: then the
+    // history pane, which gains the command's line, tells that it was taken.
+    bool watchHistory = false;
+    std::string historyBefore;
   };
   bool inputRefused_ = false;
   bool pacedSend_ = false;

@@ -40,6 +40,7 @@ class PacedTest : public ::testing::Test {
     };
   }
   std::int64_t now() const { return env.clock.nowMs(); }
+  platform::SimDesktop& desk() { return env.desktop; }
 };
 
 TEST_F(PacedTest, EndsWhenTheAnswerShowsNotOnTheEcho) {
@@ -93,6 +94,22 @@ TEST_F(PacedTest, TheSameQuestionAgainCountsOnceTheEchoWasSeen) {
   link.SendCommand("REGEN\n");
   link.AwaitAnswer(100);
   EXPECT_EQ(20 + 160, now());
+}
+
+TEST_F(PacedTest, ACommandEndingAtOnceIsSeenInTheHistoryWhenNoEchoWasRead) {
+  // The echo is gone before the first look; the history gains the line.
+  acad.react = [this](const std::string& input) {
+    env.clock.schedule(busyMs, [this, input] {
+      desk().setTitle(acad.history, "コマンド: " + input.substr(0, input.find('\n')));
+    });
+  };
+  link.SendCommand("LIMMIN\n");
+  EXPECT_EQ(20, now());
+  // A question asked again unchanged, with nothing in the history, is not.
+  acad.prompt("尺度を入力 <1.0000>: ");
+  acad.react = [](const std::string&) {};
+  link.SendCommand("2\n");
+  EXPECT_EQ(80, now());
 }
 
 TEST_F(PacedTest, EscapeAtTheCommandPromptIsTakenAtOnceAndAtAQuestionOnItsReturn) {
