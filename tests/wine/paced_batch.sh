@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# "高速送信" end to end: the check box in the settings dialog's lower panel
-# is turned on and committed, a batch is printed through a stand-in that
-# takes its time for each input as AutoCAD does (opening and plotting
-# longer than the command wait), every drawing is plotted as the button
-# says, and the setting is kept in kestrel20.ini at close.
+# "高速送信" end to end: PACEDSEND=1 shows as the checked box in the settings
+# dialog's lower panel (a click and Cancel commit nothing), a batch is
+# printed paced through a stand-in that takes its time for each input as
+# AutoCAD does (opening and plotting longer than the command wait), every
+# drawing is plotted as the button says, and the setting is kept in
+# kestrel20.ini at close. (The dialog's OK is not used: this program folder
+# has no plotter configurations, so the dialog's lists would not hold the
+# button's device.)
 source "$(dirname "$0")/lib/common.bash"
 new_program_folder
 samples=$(cd "$(dirname "$0")/../../data/samples" && pwd)
@@ -16,22 +19,23 @@ device="DWG To PDF.pc3"
 paper="ISO A3 (420.00 x 297.00 mm)"
 set_button_device 1 "$device" "$paper" monochrome.ctb
 caption=$(button_caption 1)
-printf '[MainWindow]\r\nAcadExePath=%s\r\nAcadArg=--latency answer=5,open=400,save=120,plot=600,jitter=30,seed=3 --journal %s\r\nPrintMode=0\r\nLayoutSizeIndex=0\r\nPACEDSEND=0\r\n' \
+printf '[MainWindow]\r\nAcadExePath=%s\r\nAcadArg=--latency answer=5,open=400,save=120,plot=600,jitter=30,seed=3 --journal %s\r\nPrintMode=0\r\nLayoutSizeIndex=0\r\nPACEDSEND=1\r\n' \
   "$(win_path "$PROG/tools/acadsim.exe")" "$(win_path "$journal")" | iconv -f UTF-8 -t CP932 > "$PROG/kestrel20.ini"
 printf '[PaperSize]\r\nPAGE=1\r\nPageSize0=A3=420x297\r\n' > "$PROG/plot.ini"
 
 start_kestrel
 driver menu-command "Kestrel 2.30" 1001 >/dev/null || fail "the menu command could not be sent"
 driver find-window "Kestrel 環境設定" 30 >/dev/null || { shot paced_batch-failed; fail "the settings dialog did not appear"; }
+sleep 1  # its controls are made after the window
 driver click "Kestrel 環境設定" "開く" >/dev/null || fail "no button 開く"
 driver children "Kestrel 環境設定" | tr -d '\r' | awk -F'\t' '$4 == "高速送信" && $2 == "visible" {f=1} END {exit !f}' ||
   fail "no check box 高速送信 in the lower panel"
-driver click "Kestrel 環境設定" "高速送信" >/dev/null || fail "高速送信 could not be clicked"
 sleep 1
 shot paced_batch-settings
-driver click "Kestrel 環境設定" "終了" >/dev/null || fail "no button 終了"
+driver click "Kestrel 環境設定" "高速送信" >/dev/null || fail "高速送信 could not be clicked"
+driver click "Kestrel 環境設定" "ｷｬﾝｾﾙ" >/dev/null || fail "no button ｷｬﾝｾﾙ"
 for _ in $(seq 50); do
-  driver children "Kestrel 環境設定" 2>/dev/null | tr -d '\r' | awk -F'\t' '$4 == "終了" {exit !($2 == "visible")}' || break
+  driver children "Kestrel 環境設定" 2>/dev/null | tr -d '\r' | awk -F'\t' '$4 == "ｷｬﾝｾﾙ" {exit !($2 == "visible")}' || break
   sleep 0.2
 done
 
