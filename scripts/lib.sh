@@ -45,6 +45,7 @@ ensure_packages() {
   [ -f /usr/x86_64-w64-mingw32/lib/libz.a ] && [ -f /usr/i686-w64-mingw32/lib/libz.a ] || need+=(libz-mingw-w64-dev)
   command -v zip >/dev/null || need+=(zip)  # scripts/package
   /usr/bin/python3 -c 'import openpyxl' 2>/dev/null || need+=(python3-openpyxl)  # and written workbooks
+  /usr/bin/python3 -c 'import Xlib' 2>/dev/null || need+=(python3-xlib)  # drags files onto the 32-bit program
   # The 32-bit program under Wine: Debian's multiarch wine32, of the same
   # version as wine64.
   if ! dpkg -s wine32:i386 >/dev/null 2>&1; then
@@ -75,6 +76,40 @@ wine_cmd() {
 # same 64-bit prefix.
 wine32_cmd() {
   if [ -x /usr/lib/wine/wine ]; then echo /usr/lib/wine/wine; fi
+}
+
+# Some kernels (virtual machines built without IA32 emulation) cannot start
+# a 32-bit Linux program, so Debian's wine32 loader cannot start either. There
+# the kernel is asked to hand i386 programs to qemu's user-mode emulator
+# (Debian's qemu-user-static), as a multiarch Debian on another CPU does; the
+# 32-bit programs then run, slowly. Only as root, only when the loader does
+# not start by itself, and only for i386 programs. Whatever cannot be done is
+# left: the 32-bit test then says it has nothing to run on.
+ensure_i386_programs() {
+  local loader; loader=$(wine32_cmd)
+  [ -n "$loader" ] || return 0
+  "$loader" --version >/dev/null 2>&1 && return 0
+  [ "$(id -u)" = 0 ] || { log "32-bit programs cannot start here (not root: no emulator registered)"; return 0; }
+  local misc=/proc/sys/fs/binfmt_misc
+  if [ ! -e "$misc/register" ]; then
+    mount -t binfmt_misc binfmt_misc "$misc" 2>/dev/null ||
+      { log "32-bit programs cannot start here (binfmt_misc cannot be mounted)"; return 0; }
+  fi
+  if [ ! -x /usr/bin/qemu-i386-static ]; then
+    log "installing: qemu-user-static (runs the 32-bit Wine loader on this kernel)"
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends qemu-user-static >/dev/null
+  fi
+  if [ ! -e "$misc/qemu-i386" ]; then
+    # i386 ELF executables and shared objects; F: the emulator is opened now,
+    # so it is found whatever the program's root.
+    printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386-static:F' \
+      > "$misc/register" 2>/dev/null || { log "32-bit programs cannot start here (registering the emulator failed)"; return 0; }
+  fi
+  if "$loader" --version >/dev/null 2>&1; then
+    log "32-bit programs run here through qemu-i386 (slowly)"
+  else
+    log "32-bit programs cannot start here, even through qemu-i386"
+  fi
 }
 
 build_native() {
@@ -259,6 +294,15 @@ make_packages() {
 # themselves, so that every other test sees a machine without a spreadsheet.
 ensure_wineprefix() {
   local wine; wine=$(wine_cmd)
+  # A prefix made while 32-bit programs could not start has no 32-bit half
+  # (syswow64), and Wine does not add it later: made anew once they can.
+  local wine32; wine32=$(wine32_cmd)
+  if [ -f "$WINEPREFIX/system.reg" ] && [ ! -f "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ] &&
+    [ -n "$wine32" ] && "$wine32" --version >/dev/null 2>&1; then
+    log "the Wine prefix has no 32-bit half: made anew"
+    wineserver -k 2>/dev/null || true
+    rm -rf "$WINEPREFIX"
+  fi
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     log "creating the Wine prefix $WINEPREFIX (takes a minute once)"
     mkdir -p "$WINEPREFIX"

@@ -33,22 +33,27 @@ shot() {
   import -display "$DISPLAY" -window root "$KESTREL_ARTEFACTS/$name.png" && echo "screenshot: $KESTREL_ARTEFACTS/$name.png"
 }
 
+# Starts Kestrel.exe of $PROG with $KESTREL_LOADER (default: $WINE) and
+# waits up to $1 seconds (default 90) for its window.
 start_kestrel() {
-  (cd "$PROG" && exec "$WINE" Kestrel.exe) &
+  local limit=${1:-90}
+  (cd "$PROG" && exec "${KESTREL_LOADER:-$WINE}" Kestrel.exe) &
   KPID=$!
-  driver find-window "Kestrel 2.30" 90 >/dev/null || fail "the window \"Kestrel 2.30\" did not appear"
+  driver find-window "Kestrel 2.30" "$limit" >/dev/null || fail "the window \"Kestrel 2.30\" did not appear"
 }
 
-# Closes the main window and waits for Kestrel.exe to end.
+# Closes the main window and waits up to $1 seconds (default 30) for
+# Kestrel.exe to end.
 close_kestrel() {
-  driver close-window "Kestrel 2.30" 30 >/dev/null || fail "the window did not close"
-  wait_exit "$KPID" || fail "Kestrel.exe did not end"
+  local limit=${1:-30}
+  driver close-window "Kestrel 2.30" "$limit" >/dev/null || fail "the window did not close"
+  wait_exit "$KPID" "$limit" || fail "Kestrel.exe did not end"
   KPID=
 }
 
 wait_exit() {
-  local pid=$1
-  for _ in $(seq 300); do kill -0 "$pid" 2>/dev/null || return 0; sleep 0.1; done
+  local pid=$1 limit=${2:-30}
+  for _ in $(seq $((limit * 10))); do kill -0 "$pid" 2>/dev/null || return 0; sleep 0.1; done
   return 1
 }
 
