@@ -374,7 +374,7 @@ void Ploter::PlotDrawings(const std::vector<std::string>& drawings, const PlotOp
   report = RunReport{};
   report.Button = GetUserName();
   report.Started = platform::clock().localTimeText();
-  for (const std::string& d : drawings) report.Drawings.push_back(DrawingRecord{d});
+  for (const std::string& d : drawings) report.Drawings.push_back(DrawingRecord{d, DrawingOutcome::NotReached, 0, {}, {}});
   RunContext c{*this, o, run, nullptr, nullptr, o.CommandWait, -1, 0, {}, &report};
   c.limitMs = run.WaitLimitMs;
   const int W = c.W;

@@ -165,7 +165,7 @@ void Drawing::sortLayouts() {
 
 Drawing newDrawing() {
   Drawing d;
-  d.layouts = {{"Layout1", 1}, {"Layout2", 2}};
+  d.layouts = {{"Layout1", 1, {}}, {"Layout2", 2, {}}};
   d.currentLayout = "Layout1";
   d.styles = {{"Standard", 0, "txt", "bigfont.shx"}};
   return d;
@@ -235,7 +235,7 @@ std::optional<Drawing> parseDxf(std::string_view bytes) {
     d.layouts.push_back({l.name, l.tabOrder, l.setup});
     if (base::equalsNoCase(block, "*Paper_Space")) d.currentLayout = l.name;
   }
-  if (!sawLayouts && d.layouts.empty()) d.layouts = {{"Layout1", 1}, {"Layout2", 2}};
+  if (!sawLayouts && d.layouts.empty()) d.layouts = {{"Layout1", 1, {}}, {"Layout2", 2, {}}};
   d.sortLayouts();
   if (d.currentLayout.empty() && !d.layouts.empty()) d.currentLayout = d.layouts.front().name;
   // Paper space with no layout to show is model space.

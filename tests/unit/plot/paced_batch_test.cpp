@@ -151,7 +151,9 @@ TEST(PacedBatch, SavesThePausesAndNeverTakesLonger) {
     const Outcome unpaced = runBatch(p.latency, false, 1);
     const Outcome paced = runBatch(p.latency, true, 1);
     EXPECT_LE(paced.virtualMs, unpaced.virtualMs);
-    if (std::string(p.name) == "AllFast") EXPECT_LT(paced.virtualMs * 3, unpaced.virtualMs);
+    if (std::string(p.name) == "AllFast") {
+      EXPECT_LT(paced.virtualMs * 3, unpaced.virtualMs);
+    }
   }
 }
 
