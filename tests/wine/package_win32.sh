@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The 32-bit program from its release package, under 32-bit Wine: the zip
 # unpacked into an empty folder, Kestrel.exe starts with the shipped set
-# (the set "Base" from BottonSets/base.ini), prints a drawing through the
-# stand-in, closes, and has written its settings beside itself.
+# (the set "Base" from BottonSets/base.ini), takes a drawing and two
+# archives, prints the four drawings through the stand-in, closes, and has
+# written its settings beside itself.
 source "$(dirname "$0")/lib/common.bash"
 : "${KESTREL_PACKAGES:?run through scripts/test (the folder of the release packages)}"
 KESTREL_LOADER=${KESTREL_WINE32:-}
@@ -42,9 +43,18 @@ driver() { "$WINE" "$tools/kdriver.exe" "$@"; }
 format=$(LC_ALL=C "${OBJDUMP:-x86_64-w64-mingw32-objdump}" -f "$PROG/Kestrel.exe")
 grep -q 'file format pei-i386' <<<"$format" || fail "the package's Kestrel.exe is not 32-bit"
 
+# A drawing and two archives, so that the 32-bit build's own libarchive
+# (lh5, deflate) and its CP932 names are run too: the LZH holds 平面図.dxf
+# (the model drawing) and 表紙/ソ連.dxf; the ZIP holds 断面図.dxf.
+here=$(cd "$(dirname "$0")" && pwd)
+model=$here/../../data/samples/model_a3_100.dxf
 d=$work/drawings
 mkdir -p "$d"
-cp "$(dirname "$0")/../../data/samples/model_a3_100.dxf" "$d/"
+cp "$model" "$d/"
+cp "$here/fixtures/cp932_names.lzh" "$d/図面セット.lzh"
+/usr/bin/python3 -c 'import sys, zipfile
+with zipfile.ZipFile(sys.argv[1], "w", zipfile.ZIP_DEFLATED) as z: z.write(sys.argv[2], "断面図.dxf")' \
+  "$d/受領図面.zip" "$model"
 journal=$work/journal.jsonl
 device="DWG To PDF.pc3"
 paper="ISO A3 (420.00 x 297.00 mm)"
@@ -61,19 +71,30 @@ ok "the 32-bit program started"
 # Dragged in as from a Linux file manager: Wine's X11 driver makes the
 # drop inside the program, which works whatever runs it (kdriver's drop
 # writes into the target's memory, which emulation does not allow).
-/usr/bin/python3 "$(dirname "$0")/lib/xdnd_drop.py" "Kestrel 2.30" $((30 * slow)) "$d/model_a3_100.dxf" ||
-  fail "the drop could not be delivered"
-wait_drawing_count 1 || fail "the drawing count did not reach 1"
+/usr/bin/python3 "$here/lib/xdnd_drop.py" "Kestrel 2.30" $((30 * slow)) \
+  "$d/model_a3_100.dxf" "$d/図面セット.lzh" "$d/受領図面.zip" || fail "the drop could not be delivered"
+wait_drawing_count 4 || { shot package_win32-drop-failed; fail "the drawing count did not reach 4"; }
+# "ﾌｫﾙﾀﾞ付解凍" is off: each archive's members land in one folder.
+for f in 図面セット/平面図.dxf 図面セット/ソ連.dxf 受領図面/断面図.dxf; do
+  [ -f "$PROG/tmp/$f" ] || fail "not extracted into tmp: $f"
+done
+cmp -s "$model" "$PROG/tmp/図面セット/平面図.dxf" || fail "平面図.dxf differs from what the LZH holds"
+cmp -s "$model" "$PROG/tmp/受領図面/断面図.dxf" || fail "断面図.dxf differs from what the ZIP holds"
+ok "dropped: a drawing, an LZH and a ZIP, unpacked into tmp"
 driver click "Kestrel 2.30" "$caption" >/dev/null || fail "no button \"$caption\" (the shipped set was not read)"
 box=$(driver wait-box "印刷が終わりました" $((150 * slow))) || { shot package_win32-failed; fail "no final message: $box"; }
 shot package_win32-done
 [ -f "$journal" ] || fail "the stand-in wrote no journal"
 cp "$journal" "$KESTREL_ARTEFACTS/package_win32-journal.jsonl"
-line=$(grep '"event":"plot"' "$journal") || fail "no plot in the journal"
-[ "$(grep -c . <<<"$line")" = 1 ] || fail "expected one plot: $line"
-grep -qF "\"device\":\"$device\"" <<<"$line" || fail "not plotted to $device: $line"
-grep -qF "\"paper\":\"$paper\"" <<<"$line" || fail "not on $paper: $line"
-ok "one plot through the stand-in with the shipped set's first button"
+plots=$(grep '"event":"plot"' "$journal") || fail "no plot in the journal"
+for name in model_a3_100.dxf 平面図.dxf ソ連.dxf 断面図.dxf; do
+  grep -qF "$name" <<<"$plots" || fail "no plot of $name (journal: $KESTREL_ARTEFACTS/package_win32-journal.jsonl)"
+done
+while read -r line; do
+  grep -qF "\"device\":\"$device\"" <<<"$line" || fail "not plotted to $device: $line"
+  grep -qF "\"paper\":\"$paper\"" <<<"$line" || fail "not on $paper: $line"
+done <<<"$plots"
+ok "the four drawings printed through the stand-in with the shipped set's first button"
 close_kestrel $((30 * slow))
 
 # The settings beside the program: the whole main settings file rewritten at
