@@ -340,6 +340,24 @@ ensure_display() {
   for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
 }
 
+# The environment that runs the Wine tests on the 32-bit program: its
+# program folder ($BUILD/dist32-e2e: the 32-bit product, with the 64-bit
+# stand-ins and driver beside it, as on a 64-bit Windows), started by the
+# 32-bit loader; under emulation the drops are dragged (KESTREL_XDND).
+# Fails when no 32-bit Wine runs here.
+win32_e2e_env() {
+  local wine32; wine32=$(wine32_cmd)
+  [ -n "$wine32" ] && "$wine32" --version >/dev/null 2>&1 || return 1
+  [ -f "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ] || return 1
+  local dist=$BUILD/dist32-e2e
+  stage_product "$WIN32_BUILD" "$dist"
+  mkdir -p "$dist/tools"
+  cp "$BUILD/dist/tools/"*.exe "$dist/tools/"
+  export KESTREL_DIST=$dist KESTREL_LOADER=$wine32 KESTREL_ARTEFACTS=$BUILD/artefacts/win32
+  mkdir -p "$KESTREL_ARTEFACTS"
+  if grep -q qemu /proc/sys/fs/binfmt_misc/qemu-i386 2>/dev/null; then export KESTREL_XDND=1; fi
+}
+
 # For the Wine benchmarks: what is missing installed, the programs built
 # (plus whatever the arguments name, e.g. build_native), a display and the
 # prefix, the end-to-end tests' helpers, and a fresh program folder ($PROG).

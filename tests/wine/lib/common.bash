@@ -5,6 +5,10 @@ set -euo pipefail
 : "${KESTREL_DIST:?run through scripts/test}"
 : "${KESTREL_ARTEFACTS:?run through scripts/test}"
 WINE=${KESTREL_WINE:-wine64}
+# An emulated program (KESTREL_XDND, see driver) starts in about a minute and
+# works some times slower: the waits for it are this many times longer.
+SLOW=1
+[ -z "${KESTREL_XDND:-}" ] || SLOW=4
 export WINEDEBUG=${WINEDEBUG:--all}
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
@@ -25,7 +29,25 @@ cleanup() {
 
 win_path() { printf 'Z:%s' "$(echo "$1" | sed 's#/#\\#g')"; }
 
-driver() { "$WINE" "$PROG/tools/kdriver.exe" "$@"; }
+# kdriver's drop writes the HDROP into the program's memory, which cannot
+# work where the program runs under emulation (the 32-bit program on a kernel
+# without 32-bit support); with KESTREL_XDND set the files are dragged onto
+# the window instead, as from a Linux file manager.
+driver() {
+  if [ "${1:-}" = drop ] && [ -n "${KESTREL_XDND:-}" ]; then
+    shift
+    local title=$1 f files=()
+    shift
+    for f in "$@"; do files+=("$(unix_path "$f")"); done
+    /usr/bin/python3 "$KESTREL_TESTLIB/xdnd_drop.py" "$title" 120 "${files[@]}"
+    return
+  fi
+  "$WINE" "$PROG/tools/kdriver.exe" "$@"
+}
+KESTREL_TESTLIB=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+
+# Z:\a\b (the Unix root as Wine's drive Z:) back to /a/b.
+unix_path() { printf '%s' "${1#Z:}" | tr '\\' /; }
 
 shot() {
   local name=$1
@@ -34,18 +56,18 @@ shot() {
 }
 
 # Starts Kestrel.exe of $PROG with $KESTREL_LOADER (default: $WINE) and
-# waits up to $1 seconds (default 90) for its window.
+# waits up to $1 seconds (default 90, times SLOW) for its window.
 start_kestrel() {
-  local limit=${1:-90}
+  local limit=${1:-$((90 * SLOW))}
   (cd "$PROG" && exec "${KESTREL_LOADER:-$WINE}" Kestrel.exe) &
   KPID=$!
   driver find-window "Kestrel 2.30" "$limit" >/dev/null || fail "the window \"Kestrel 2.30\" did not appear"
 }
 
-# Closes the main window and waits up to $1 seconds (default 30) for
-# Kestrel.exe to end.
+# Closes the main window and waits up to $1 seconds (default 30, times
+# SLOW) for Kestrel.exe to end.
 close_kestrel() {
-  local limit=${1:-30}
+  local limit=${1:-$((30 * SLOW))}
   driver close-window "Kestrel 2.30" "$limit" >/dev/null || fail "the window did not close"
   wait_exit "$KPID" "$limit" || fail "Kestrel.exe did not end"
   KPID=
@@ -79,7 +101,7 @@ button_caption() {
 
 # Waits until the main window's drawing count shows N.
 wait_drawing_count() {
-  for _ in $(seq 100); do
+  for _ in $(seq $((100 * SLOW))); do
     driver children "Kestrel 2.30" | tr -d '\r' | awk -F'\t' -v n="$1" 'f {exit !($4 == n)} $4 == "図面枚数" {f=1}' && return 0
     sleep 0.2
   done
