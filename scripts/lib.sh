@@ -79,18 +79,32 @@ wine32_cmd() {
 }
 
 # Some kernels (virtual machines built without IA32 emulation) cannot start
-# a 32-bit Linux program, so Debian's wine32 loader cannot start either. There
-# the kernel is asked to hand i386 programs to qemu's user-mode emulator
-# (Debian's qemu-user-static), as a multiarch Debian on another CPU does; the
-# 32-bit programs then run, slowly. Only as root, only when the loader does
-# not start by itself, and only for i386 programs. Whatever cannot be done is
-# left: the 32-bit test then says it has nothing to run on.
+# a 32-bit Linux program, so Debian's wine32 loader cannot start either. On
+# request (KESTREL_I386_EMULATION=1) the kernel is then asked to hand i386
+# programs to qemu's user-mode emulator (Debian's qemu-user-static), as a
+# multiarch Debian on another CPU does; the 32-bit programs then run, slowly.
+# That is a change to the whole machine, until it restarts, so it is never
+# made unasked; `echo -1 > /proc/sys/fs/binfmt_misc/qemu-i386` takes it back.
+# KESTREL_I386_EMULATION=always registers the emulator even where 32-bit
+# programs start by themselves, to try the emulated path on such a machine.
+# Whatever cannot be done is left: the 32-bit tests then say they have
+# nothing to run on.
 ensure_i386_programs() {
   local loader; loader=$(wine32_cmd)
   [ -n "$loader" ] || return 0
-  "$loader" --version >/dev/null 2>&1 && return 0
+  local want=${KESTREL_I386_EMULATION:-0} misc=/proc/sys/fs/binfmt_misc
+  if [ "$want" != always ] && "$loader" --version >/dev/null 2>&1; then
+    if i386_emulated; then log "32-bit programs run here through qemu-i386 (registered before; slowly)"; fi
+    return 0
+  fi
+  case $want in
+    1 | always) ;;
+    *)
+      log "32-bit programs cannot start here: the 32-bit pass is left out" \
+        "(KESTREL_I386_EMULATION=1 registers an emulator for them, machine-wide)"
+      return 0 ;;
+  esac
   [ "$(id -u)" = 0 ] || { log "32-bit programs cannot start here (not root: no emulator registered)"; return 0; }
-  local misc=/proc/sys/fs/binfmt_misc
   if [ ! -e "$misc/register" ]; then
     mount -t binfmt_misc binfmt_misc "$misc" 2>/dev/null ||
       { log "32-bit programs cannot start here (binfmt_misc cannot be mounted)"; return 0; }
@@ -104,12 +118,19 @@ ensure_i386_programs() {
     # so it is found whatever the program's root.
     printf '%s' ':qemu-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386-static:F' \
       > "$misc/register" 2>/dev/null || { log "32-bit programs cannot start here (registering the emulator failed)"; return 0; }
+    log "registered qemu-i386 for i386 programs, machine-wide until restart (undo: echo -1 > $misc/qemu-i386)"
   fi
   if "$loader" --version >/dev/null 2>&1; then
     log "32-bit programs run here through qemu-i386 (slowly)"
   else
     log "32-bit programs cannot start here, even through qemu-i386"
   fi
+}
+
+# Whether i386 programs are handed to qemu (an enabled binfmt_misc entry).
+i386_emulated() {
+  local entry=/proc/sys/fs/binfmt_misc/qemu-i386
+  [ -r "$entry" ] && grep -qx enabled "$entry" && grep -q qemu "$entry"
 }
 
 build_native() {
@@ -355,7 +376,7 @@ win32_e2e_env() {
   cp "$BUILD/dist/tools/"*.exe "$dist/tools/"
   export KESTREL_DIST=$dist KESTREL_LOADER=$wine32 KESTREL_ARTEFACTS=$BUILD/artefacts/win32
   mkdir -p "$KESTREL_ARTEFACTS"
-  if grep -q qemu /proc/sys/fs/binfmt_misc/qemu-i386 2>/dev/null; then export KESTREL_XDND=1; fi
+  if i386_emulated; then export KESTREL_XDND=1; fi
 }
 
 # For the Wine benchmarks: what is missing installed, the programs built

@@ -97,7 +97,8 @@ int usage() {
       "       kdriver click-nth TITLE BUTTON-TEXT N\n"
       "       kdriver choose TITLE COMBO-N ITEM-TEXT\n"
       "       kdriver grid-click TITLE ROW FIRST-COLUMN-WIDTH ROW-HEIGHT\n"
-      "       kdriver tree TITLE   (the tree's items, two blanks of indent per level)\n"
+      "       kdriver tree TITLE [labels]   (the tree's items, two blanks of indent per level;\n"
+      "                                     labels: read through label edits, not memory)\n"
       "       kdriver extract ARCHIVE DEST [flat]\n"
       "       kdriver excel-check [PROGID]\n"
       "       kdriver excel-fill ROWS [hidden]");
@@ -362,7 +363,9 @@ int cmdLink(const std::vector<std::string>& a) {
 // (and said) when it cannot be.
 HANDLE openWindowProcess(HWND h, DWORD& pid) {
   GetWindowThreadProcessId(h, &pid);
-  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE | PROCESS_VM_READ, FALSE, pid);
+  HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE | PROCESS_VM_READ |
+                                   PROCESS_QUERY_LIMITED_INFORMATION,
+                               FALSE, pid);
   if (!process) out("OpenProcess failed: " + std::to_string(GetLastError()));
   return process;
 }
@@ -412,8 +415,67 @@ int cmdDrop(const std::vector<std::string>& a) {
 
 // ---------------------------------------------------------------- tree view
 
+// Whether the process runs 32-bit code while this driver is 64-bit: its
+// records then have 4-byte pointers and handles, and must be laid out so.
+bool narrowerThanUs(HANDLE process) {
+  if (sizeof(void*) == 4) return false;
+  BOOL wow = FALSE;
+  return IsWow64Process(process, &wow) && wow;
+}
+
+// TVITEMW as a 32-bit program lays it out.
+struct TvItem32 {
+  UINT mask;
+  DWORD hItem;
+  UINT state;
+  UINT stateMask;
+  DWORD pszText;
+  int cchTextMax;
+  int iImage;
+  int iSelectedImage;
+  int cChildren;
+  DWORD lParam;
+};
+static_assert(sizeof(TvItem32) == 40, "the 32-bit TVITEMW is 40 bytes");
+
 // The items of the window's tree view, depth first. The item records and
-// their texts are read through a block in the tree's own process.
+// their texts are read through a block in the tree's own process, laid out
+// for that process's bitness (the 32-bit program is driven from here too).
+// The items of a tree, depth first, each text given by textOf.
+void walkTree(HWND tree, HTREEITEM first, int depth, const std::function<std::string(HTREEITEM)>& textOf) {
+  for (HTREEITEM i = first; i;
+       i = reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(i)))) {
+    out(std::string(2 * depth, ' ') + textOf(i));
+    walkTree(tree,
+             reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(i))),
+             depth + 1, textOf);
+  }
+}
+
+// The texts without touching the tree's memory, for a process whose memory
+// cannot be reached from here (one run under qemu's emulation, whose guest
+// addresses are not those of the host process): each label is opened for
+// editing, its edit box read with WM_GETTEXT, which the system carries
+// across processes, and the edit cancelled. The selection is put back.
+int treeByLabels(HWND tree) {
+  const auto selected = SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0);
+  int status = 0;
+  walkTree(tree, reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0)), 0,
+           [&](HTREEITEM item) {
+             HWND edit = reinterpret_cast<HWND>(SendMessageW(tree, TVM_EDITLABELW, 0, reinterpret_cast<LPARAM>(item)));
+             if (!edit) {
+               out("TVM_EDITLABELW failed");
+               status = 1;
+               return std::string("?");
+             }
+             const std::string text = titleOf(edit);
+             SendMessageW(tree, TVM_ENDEDITLABELNOW, TRUE, 0);
+             return text;
+           });
+  SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, selected);
+  return status;
+}
+
 int cmdTree(const std::vector<std::string>& a) {
   if (a.size() < 1) return usage();
   HWND h = findTop(a[0], 10);
@@ -425,43 +487,60 @@ int cmdTree(const std::vector<std::string>& a) {
     out("no tree in: " + a[0]);
     return 1;
   }
+  if (a.size() > 1 && a[1] == "labels") return treeByLabels(tree);
   DWORD pid = 0;
   HANDLE process = openWindowProcess(tree, pid);
   if (!process) return 1;
+  const bool narrow = narrowerThanUs(process);
+  const size_t record = narrow ? sizeof(TvItem32) : sizeof(TVITEMW);
   const size_t textChars = 1024;
-  const size_t size = sizeof(TVITEMW) + textChars * sizeof(wchar_t);
+  const size_t size = record + textChars * sizeof(wchar_t);
   auto* remote = static_cast<char*>(VirtualAllocEx(process, nullptr, size, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE));
+  if (!remote) out("VirtualAllocEx failed: " + std::to_string(GetLastError()));
+  if (narrow && reinterpret_cast<uintptr_t>(remote) > 0xffffffffu) {
+    out("the block in the 32-bit process lies above 4 GB");
+    remote = nullptr;
+  }
   int status = remote ? 0 : 1;
+  char* const remoteText = remote + record;
   auto textOf = [&](HTREEITEM item) {
     TVITEMW it{};
-    it.mask = TVIF_TEXT;
-    it.hItem = item;
-    it.pszText = reinterpret_cast<wchar_t*>(remote + sizeof(TVITEMW));
-    it.cchTextMax = static_cast<int>(textChars);
+    TvItem32 it32{};
+    const void* rec = &it;
+    if (narrow) {
+      it32.mask = TVIF_TEXT;
+      it32.hItem = static_cast<DWORD>(reinterpret_cast<uintptr_t>(item));
+      it32.pszText = static_cast<DWORD>(reinterpret_cast<uintptr_t>(remoteText));
+      it32.cchTextMax = static_cast<int>(textChars);
+      rec = &it32;
+    } else {
+      it.mask = TVIF_TEXT;
+      it.hItem = item;
+      it.pszText = reinterpret_cast<wchar_t*>(remoteText);
+      it.cchTextMax = static_cast<int>(textChars);
+    }
     std::vector<wchar_t> text(textChars, L'\0');
     SIZE_T n = 0;
-    if (!WriteProcessMemory(process, remote, &it, sizeof it, &n) ||
-        !SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(remote)) ||
-        !ReadProcessMemory(process, remote + sizeof(TVITEMW), text.data(), textChars * sizeof(wchar_t), &n)) {
+    if (!WriteProcessMemory(process, remote, rec, record, &n) || n != record) {
+      out("writing the item record failed: " + std::to_string(GetLastError()));
+      status = 1;
+      return std::string("?");
+    }
+    if (!SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(remote))) {
+      out("TVM_GETITEMW failed");
+      status = 1;
+      return std::string("?");
+    }
+    if (!ReadProcessMemory(process, remoteText, text.data(), textChars * sizeof(wchar_t), &n)) {
+      out("reading the item text failed: " + std::to_string(GetLastError()));
       status = 1;
       return std::string("?");
     }
     text.back() = L'\0';
     return U(std::wstring(text.data()));
   };
-  struct Walk {
-    static void items(HWND tree, HTREEITEM first, int depth, const std::function<std::string(HTREEITEM)>& textOf) {
-      for (HTREEITEM i = first; i; i = reinterpret_cast<HTREEITEM>(
-                                     SendMessageW(tree, TVM_GETNEXTITEM, TVGN_NEXT, reinterpret_cast<LPARAM>(i)))) {
-        out(std::string(2 * depth, ' ') + textOf(i));
-        items(tree,
-              reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CHILD, reinterpret_cast<LPARAM>(i))),
-              depth + 1, textOf);
-      }
-    }
-  };
   if (remote) {
-    Walk::items(tree, reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0)), 0, textOf);
+    walkTree(tree, reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0)), 0, textOf);
     VirtualFreeEx(process, remote, 0, MEM_RELEASE);
   }
   CloseHandle(process);
