@@ -16,6 +16,20 @@ export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
 
 log() { printf '== %s\n' "$*" >&2; }
 
+# Runs a step and keeps how long it took, for print_stages.
+STAGES=()
+stage() {
+  local t0=$SECONDS rc=0
+  "$@" || rc=$?
+  STAGES+=("$(printf '%-22s %5ds' "$1" $((SECONDS - t0)))$([ $rc = 0 ] || echo "  (exit $rc)")")
+  return $rc
+}
+print_stages() {
+  local s
+  log "time per stage (total ${SECONDS}s)"
+  for s in "${STAGES[@]}"; do printf '   %s\n' "$s" >&2; done
+}
+
 # Installs what a fresh Debian machine lacks.
 ensure_packages() {
   local need=()
@@ -151,7 +165,9 @@ build_windows() {
 
 build_windows_arch() {
   local arch=$1 out=$2
-  ensure_libarchive_mingw "$arch"
+  # (Timed apart: the first build of a machine spends most of its time here.)
+  if [ -f "$BUILD/deps/libarchive-$arch/lib/libarchive.a" ]; then ensure_libarchive_mingw "$arch"
+  else stage ensure_libarchive_mingw "$arch"; fi
   log "cross build (mingw-w64 $arch)"
   cmake -S "$ROOT" -B "$out" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-$arch.cmake" \
     -DCMAKE_BUILD_TYPE=Release -DKESTREL_LIBARCHIVE_PREFIX="$BUILD/deps/libarchive-$arch" >/dev/null
