@@ -97,8 +97,7 @@ int usage() {
       "       kdriver click-nth TITLE BUTTON-TEXT N\n"
       "       kdriver choose TITLE COMBO-N ITEM-TEXT\n"
       "       kdriver grid-click TITLE ROW FIRST-COLUMN-WIDTH ROW-HEIGHT\n"
-      "       kdriver tree TITLE [labels]   (the tree's items, two blanks of indent per level;\n"
-      "                                     labels: read through label edits, not memory)\n"
+      "       kdriver tree TITLE   (the tree's items, two blanks of indent per level)\n"
       "       kdriver extract ARCHIVE DEST [flat]\n"
       "       kdriver excel-check [PROGID]\n"
       "       kdriver excel-fill ROWS [hidden]");
@@ -452,30 +451,6 @@ void walkTree(HWND tree, HTREEITEM first, int depth, const std::function<std::st
   }
 }
 
-// The texts without touching the tree's memory, for a process whose memory
-// cannot be reached from here (one run under qemu's emulation, whose guest
-// addresses are not those of the host process): each label is opened for
-// editing, its edit box read with WM_GETTEXT, which the system carries
-// across processes, and the edit cancelled. The selection is put back.
-int treeByLabels(HWND tree) {
-  const auto selected = SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0);
-  int status = 0;
-  walkTree(tree, reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0)), 0,
-           [&](HTREEITEM item) {
-             HWND edit = reinterpret_cast<HWND>(SendMessageW(tree, TVM_EDITLABELW, 0, reinterpret_cast<LPARAM>(item)));
-             if (!edit) {
-               out("TVM_EDITLABELW failed");
-               status = 1;
-               return std::string("?");
-             }
-             const std::string text = titleOf(edit);
-             SendMessageW(tree, TVM_ENDEDITLABELNOW, TRUE, 0);
-             return text;
-           });
-  SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, selected);
-  return status;
-}
-
 int cmdTree(const std::vector<std::string>& a) {
   if (a.size() < 1) return usage();
   HWND h = findTop(a[0], 10);
@@ -487,7 +462,6 @@ int cmdTree(const std::vector<std::string>& a) {
     out("no tree in: " + a[0]);
     return 1;
   }
-  if (a.size() > 1 && a[1] == "labels") return treeByLabels(tree);
   DWORD pid = 0;
   HANDLE process = openWindowProcess(tree, pid);
   if (!process) return 1;
