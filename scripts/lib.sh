@@ -10,6 +10,10 @@ WIN32_BUILD=$BUILD/win32
 export WINEPREFIX=${KESTREL_WINEPREFIX:-$BUILD/wineprefix}
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEARCH=win64
+# Wine's menu builder would write menu entries and file types for the
+# prefix's programs into the user's home (~/.local/share, ~/.config/menus):
+# nothing of the tests belongs there.
+export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-winemenubuilder.exe=d}
 # Japanese locale: Wine then takes code page 932 as the ANSI code page, as on
 # a Japanese Windows.
 export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8

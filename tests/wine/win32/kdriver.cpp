@@ -97,7 +97,8 @@ int usage() {
       "       kdriver click-nth TITLE BUTTON-TEXT N\n"
       "       kdriver choose TITLE COMBO-N ITEM-TEXT\n"
       "       kdriver grid-click TITLE ROW FIRST-COLUMN-WIDTH ROW-HEIGHT\n"
-      "       kdriver tree TITLE   (the tree's items, two blanks of indent per level)\n"
+      "       kdriver tree TITLE [labels]   (the tree's items, two blanks of indent per level;\n"
+      "                                     labels: read through label edits, not memory)\n"
       "       kdriver extract ARCHIVE DEST [flat]\n"
       "       kdriver excel-check [PROGID]\n"
       "       kdriver excel-fill ROWS [hidden]");
@@ -451,6 +452,40 @@ void walkTree(HWND tree, HTREEITEM first, int depth, const std::function<std::st
   }
 }
 
+// The texts without touching the tree's memory, for a process whose memory
+// cannot be reached from here (one run under qemu's emulation, whose guest
+// addresses are not those of the host process): each label is opened for
+// editing, its edit box read with WM_GETTEXT, which the system carries
+// across processes, and the edit cancelled. The selection and the style
+// are put back.
+int treeByLabels(HWND tree) {
+  const auto selected = SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0);
+  // The tree opens a label for editing only with TVS_EDITLABELS, which the
+  // program's tree has not: given for the read, taken back after it.
+  const LONG_PTR style = GetWindowLongPtrW(tree, GWL_STYLE);
+  SetWindowLongPtrW(tree, GWL_STYLE, style | TVS_EDITLABELS);
+  int status = 0;
+  walkTree(tree, reinterpret_cast<HTREEITEM>(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0)), 0,
+           [&](HTREEITEM item) {
+             HWND edit = reinterpret_cast<HWND>(SendMessageW(tree, TVM_EDITLABELW, 0, reinterpret_cast<LPARAM>(item)));
+             if (!edit) {
+               out("TVM_EDITLABELW failed");
+               status = 1;
+               return std::string("?");
+             }
+             // WM_GETTEXT itself: GetWindowText gives another process's edit
+             // box its caption, which is not its text.
+             wchar_t buf[1024] = {};
+             const auto n = SendMessageW(edit, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(buf));
+             const std::string text = U(std::wstring(buf, n > 0 && n < 1024 ? static_cast<size_t>(n) : 0));
+             SendMessageW(tree, TVM_ENDEDITLABELNOW, TRUE, 0);
+             return text;
+           });
+  SetWindowLongPtrW(tree, GWL_STYLE, style);
+  SendMessageW(tree, TVM_SELECTITEM, TVGN_CARET, selected);
+  return status;
+}
+
 int cmdTree(const std::vector<std::string>& a) {
   if (a.size() < 1) return usage();
   HWND h = findTop(a[0], 10);
@@ -462,6 +497,7 @@ int cmdTree(const std::vector<std::string>& a) {
     out("no tree in: " + a[0]);
     return 1;
   }
+  if (a.size() > 1 && a[1] == "labels") return treeByLabels(tree);
   DWORD pid = 0;
   HANDLE process = openWindowProcess(tree, pid);
   if (!process) return 1;
