@@ -8,10 +8,10 @@ source "$(dirname "$0")/lib/common.bash"
 : "${KESTREL_PACKAGES:?run through scripts/test (the folder of the release packages)}"
 KESTREL_LOADER=${KESTREL_WINE32:-}
 # Debian's wine32 is a 32-bit Linux program: a kernel without 32-bit
-# support (some virtual machines) cannot start it, and scripts/test then
-# hands it to qemu's emulator where it may. Where neither works there is
-# nothing to run the 32-bit program on, and the test says so instead of
-# failing.
+# support (some virtual machines) cannot start it, unless scripts/test was
+# asked to hand it to qemu's emulator (KESTREL_I386_EMULATION=1). Where
+# neither works there is nothing to run the 32-bit program on, and the test
+# says so instead of failing.
 if [ -z "$KESTREL_LOADER" ] || ! "$KESTREL_LOADER" --version >/dev/null 2>&1; then
   echo "SKIP: no runnable 32-bit Wine loader (${KESTREL_LOADER:-none}) on this machine"
   exit 77
