@@ -161,6 +161,10 @@ build_native() {
 # (for the 32-bit Windows beside 32-bit AutoCAD) in $WIN32_BUILD, staged in
 # $BUILD/dist32.
 build_windows() {
+  local arch missing=0
+  for arch in x86_64 i686; do [ -f "$BUILD/deps/libarchive-$arch/lib/libarchive.a" ] || missing=1; done
+  # (Timed apart: the first build of a machine spends much of its time here.)
+  [ $missing = 0 ] || stage libarchive_both
   build_windows_arch x86_64 "$WIN"
   stage_program "$WIN" "$BUILD/dist"
   build_windows_arch i686 "$WIN32_BUILD"
@@ -169,9 +173,7 @@ build_windows() {
 
 build_windows_arch() {
   local arch=$1 out=$2
-  # (Timed apart: the first build of a machine spends most of its time here.)
-  if [ -f "$BUILD/deps/libarchive-$arch/lib/libarchive.a" ]; then ensure_libarchive_mingw "$arch"
-  else stage ensure_libarchive_mingw "$arch"; fi
+  ensure_libarchive_mingw "$arch"
   log "cross build (mingw-w64 $arch)"
   cmake -S "$ROOT" -B "$out" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64-$arch.cmake" \
     -DCMAKE_BUILD_TYPE=Release -DKESTREL_LIBARCHIVE_PREFIX="$BUILD/deps/libarchive-$arch" >/dev/null
@@ -210,6 +212,17 @@ ensure_libarchive_mingw() {
   cp "$deps/src/libarchive/libarchive/archive.h" "$deps/src/libarchive/libarchive/archive_entry.h" \
     "$prefix/include/"
   cp "$work/libarchive/libarchive_static.a" "$prefix/lib/libarchive.a"
+}
+
+# Both architectures' libarchive side by side: their configure steps run one
+# test compile after another, so two of them keep both cores busy.
+libarchive_both() {
+  [ -d "$BUILD/deps/src/libarchive" ] || fetch_libarchive_source
+  local pids=() pid rc=0
+  ensure_libarchive_mingw x86_64 & pids+=($!)
+  ensure_libarchive_mingw i686 & pids+=($!)
+  for pid in "${pids[@]}"; do wait "$pid" || rc=1; done
+  return $rc
 }
 
 fetch_libarchive_source() {
