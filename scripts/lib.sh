@@ -34,6 +34,26 @@ print_stages() {
   for s in "${STAGES[@]}"; do printf '   %s\n' "$s" >&2; done
 }
 
+# apt-get install, with the package lists brought up to date once per run.
+# A mirror in the middle of a sync serves lists that fail their checks; the
+# lists and the install are tried again a little later before giving up.
+APT_UPDATED=
+apt_install() {
+  export DEBIAN_FRONTEND=noninteractive
+  local try
+  mkdir -p "$BUILD"
+  for try in 1 2 3; do
+    if [ -z "$APT_UPDATED" ] || [ "$try" -gt 1 ]; then
+      apt-get update -q >/dev/null 2>&1 || log "apt-get update reported errors (try $try)"
+      APT_UPDATED=1
+    fi
+    apt-get install -y -q --no-install-recommends "$@" >/dev/null 2>"$BUILD/apt-errors.txt" && return 0
+    [ "$try" = 3 ] || { log "apt-get install failed (try $try); again in 20 s"; sleep 20; }
+  done
+  tail -5 "$BUILD/apt-errors.txt" >&2
+  return 1
+}
+
 # Installs what a fresh Debian machine lacks.
 ensure_packages() {
   local need=()
@@ -64,17 +84,18 @@ ensure_packages() {
   command -v zip >/dev/null || need+=(zip)  # scripts/package
   /usr/bin/python3 -c 'import openpyxl' 2>/dev/null || need+=(python3-openpyxl)  # and written workbooks
   /usr/bin/python3 -c 'import Xlib' 2>/dev/null || need+=(python3-xlib)  # drags files onto the 32-bit program
-  # The 32-bit program under Wine: Debian's multiarch wine32, of the same
-  # version as wine64.
-  if ! dpkg -s wine32:i386 >/dev/null 2>&1; then
-    dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
-    need+=(wine32:i386)
-  fi
   if [ ${#need[@]} -gt 0 ]; then
     log "installing: ${need[*]}"
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get update -q >/dev/null
-    apt-get install -y -q --no-install-recommends "${need[@]}" >/dev/null
+    apt_install "${need[@]}" || { log "the packages above could not be installed (apt-get's words above)"; return 1; }
+  fi
+  # The 32-bit program under Wine: Debian's multiarch wine32, of the same
+  # version as wine64. Without it only the 32-bit pass is left out.
+  if ! dpkg -s wine32:i386 >/dev/null 2>&1; then
+    dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
+    APT_UPDATED=
+    log "installing: wine32:i386"
+    apt_install wine32:i386 ||
+      log "wine32:i386 could not be installed (apt-get's words above): the 32-bit pass is left out"
   fi
   if ! locale -a 2>/dev/null | grep -qi '^ja_JP.utf8$'; then
     log "generating the ja_JP.UTF-8 locale"
@@ -129,7 +150,7 @@ ensure_i386_programs() {
   fi
   if [ ! -x /usr/bin/qemu-i386-static ]; then
     log "installing: qemu-user-static (runs the 32-bit Wine loader on this kernel)"
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends qemu-user-static >/dev/null
+    apt_install qemu-user-static || { log "32-bit programs cannot start here (qemu-user-static not installed)"; return 0; }
   fi
   if [ ! -e "$misc/qemu-i386" ]; then
     # i386 ELF executables and shared objects; F: the emulator is opened now,

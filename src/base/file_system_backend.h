@@ -38,6 +38,12 @@ bool writeAll(std::intptr_t file, const char* data, size_t size);
 // Closes; sets the modification time (seconds since 1970, UTC) first when given.
 bool closeWritten(std::intptr_t file, const std::int64_t* modified);
 bool isLink(const std::filesystem::path& path);  // symlink or reparse point, not followed
+// Removes a link (symbolic link, junction, any reparse point) itself; its
+// target is left alone.
+bool removeLink(const std::filesystem::path& path);
+// Takes away what would keep an entry from being deleted: the read-only
+// attribute on Windows; natively a folder's missing write permission.
+void makeDeletable(const std::filesystem::path& path);
 
 // Moves from over to, replacing it, in one step.
 bool replaceFile(const std::filesystem::path& from, const std::filesystem::path& to);

@@ -133,6 +133,23 @@ bool removeEmptyFolder(const std::string& path) {
   return !path.empty() && detail::deleteEmptyFolder(toFsPath(path));
 }
 
+bool moveFile(const std::string& from, const std::string& to) {
+  return fileExists(from) && !to.empty() && detail::replaceFile(toFsPath(from), toFsPath(to));
+}
+
+bool removeTree(const std::string& path) {
+  if (path.empty()) return false;
+  const auto p = toFsPath(path);
+  if (detail::isLink(p)) return detail::removeLink(p);
+  const auto kind = detail::entryKind(p);
+  if (kind == detail::EntryKind::None) return true;
+  detail::makeDeletable(p);
+  if (kind == detail::EntryKind::File) return detail::deleteFile(p);
+  bool all = true;
+  for (const DirEntry& e : detail::listEntries(p)) all = removeTree(joinPath(path, e.name)) && all;
+  return detail::deleteEmptyFolder(p) && all;
+}
+
 std::vector<DirEntry> listFolder(const std::string& folder) {
   if (folder.empty()) return {};
   return detail::listEntries(toFsPath(folder));

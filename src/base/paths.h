@@ -40,6 +40,13 @@ bool createFolder(const std::string& path);   // one level; true when it exists 
 bool createFolders(const std::string& path);  // with parents
 bool removeFile(const std::string& path);
 bool removeEmptyFolder(const std::string& path);
+// Removes a file, or a folder with everything in it, hidden and read-only
+// entries included. A link (symbolic link, junction, any reparse point),
+// at the top or anywhere inside, is removed as a link and never followed:
+// what it points to stays. True when nothing of path is left.
+bool removeTree(const std::string& path);
+// Renames a file, replacing one of the new name, in one step.
+bool moveFile(const std::string& from, const std::string& to);
 
 struct DirEntry {
   std::string name;  // UTF-8, without folder

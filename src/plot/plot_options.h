@@ -2,6 +2,7 @@
 // that the macro lines read and write.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "platform/desktop.h"
@@ -18,6 +19,9 @@ enum class UnattendedScale { AtComputedScale = 0, Fit = 1, Skip = 2 };
 inline constexpr int kDefaultUnattendedScale = 1;
 // AutoCAD is started again at most this often in one unattended run.
 inline constexpr int kMaxAcadRestarts = 3;
+// A drawing during which AutoCAD had to be started again is tried this
+// often in all; then it is failed.
+inline constexpr int kDrawingTries = 2;
 inline constexpr int kDefaultStartWait = 15;  // seconds
 
 // Every wait for AutoCAD (its command prompt, the PDF/DWF helper's answer)
@@ -74,6 +78,14 @@ struct PlotOptions {
   int StartWait = kDefaultStartWait;
   // Filled by the run, in either mode, when given.
   RunReport* Report = nullptr;
+  // Told the batch's state as it goes, so that it can be kept on disk: when
+  // a drawing is begun (current: its index) and when its outcome is settled
+  // (current: -1).
+  std::function<void(const RunReport& report, int current)> OnProgress;
+  // An earlier batch continued: its report so far. The run's report goes on
+  // from it, and a drawing whose outcome is settled there is not printed
+  // again.
+  const RunReport* Continues = nullptr;
 };
 
 enum class PrintModeKind { Model, CurrentLayout, AllLayouts };

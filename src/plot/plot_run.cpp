@@ -149,7 +149,12 @@ struct RunContext {
   std::int64_t limitMs = 0;  // the limit the user set, for the messages
   std::string error;         // the text of an unexpected error
   RunReport* report = nullptr;
+  int restarts = 0;          // of this run; the report's count may go on from an earlier one
 };
+
+void tellProgress(RunContext& c, int current) {
+  if (c.o.OnProgress) c.o.OnProgress(*c.report, current);
+}
 
 // The pause between drawings and sheets, owned by the progress window.
 // Nobody is there to answer it in an unattended run.
@@ -208,6 +213,7 @@ void plotDrawing(RunContext& c, int i, const std::vector<std::string>& drawings)
   c.run.DrawingPath = path;
   c.run.Record = &record(c);
   p.LayoutNames.clear();
+  tellProgress(c, i);
 
   if (i > 0 && o.ModifySave) p.SendCommand("save\n");
   else p.SaveAsTempDrawing(c.W);
@@ -278,11 +284,12 @@ void plotDrawing(RunContext& c, int i, const std::vector<std::string>& drawings)
       }
     }
   }
+  // Kept at once: whatever happens from here on, it is not printed again.
+  tellProgress(c, -1);
 
   p.AwaitAnswer(c.W);
   c.run.Record = nullptr;
   if (p.GetPageStop() && i < n - 1 && c.form->ContinueFlag) askNext(c);
-  c.form->ProgressBar1->setPosition(i + 1);
 }
 
 // FILEDIA, CMDDIA and PROXYNOTICE off (and DYNMODE, when so set): at the
@@ -323,7 +330,7 @@ std::string haltReason(const RunContext& c, RunHalt why) {
 // the run's settings. Throws RunHalted when that cannot be done.
 void restartAutoCAD(RunContext& c) {
   Ploter& p = c.p;
-  if (c.report->Restarts >= kMaxAcadRestarts) throw RunHalted{RunHalt::TooManyRestarts};
+  if (c.restarts >= kMaxAcadRestarts) throw RunHalted{RunHalt::TooManyRestarts};
   const acadlink::AutoCADHandles old = p.GetHandles();
   auto& desktop = platform::desktop();
   if (desktop.isWindow(old.MainWindow))
@@ -342,6 +349,7 @@ void restartAutoCAD(RunContext& c) {
   const int found = p.FindOrStartAutoCAD(c.o.StartWait, stop);
   if (stop()) throw RunHalted{RunHalt::Stopped};
   if (found != 2) throw RunHalted{RunHalt::RestartFailed};
+  ++c.restarts;
   ++c.report->Restarts;
   p.WaitForPrompt();
   prepareAutoCAD(c);
@@ -357,6 +365,43 @@ std::string haltMessage(const RunContext& c, RunHalt why, const std::vector<std:
             base::intToStr(static_cast<long long>(drawings.size())) + ") の印刷中に";
   }
   return where + haltReason(c, why) + "\r\n印刷を中止しました。";
+}
+
+void addNote(DrawingRecord& r, const std::string& note) {
+  if (!r.Note.empty()) r.Note += " / ";
+  r.Note += note;
+}
+
+// Unattended: AutoCAD hung, vanished or stopped taking input during drawing
+// i. It is started again and the drawing tried once more on it; a drawing
+// that brings it down a second time is failed, so that one bad drawing
+// costs two restarts at most.
+void plotWithRetry(RunContext& c, int i, const std::vector<std::string>& drawings) {
+  for (int attempt = 1;; ++attempt) {
+    try {
+      plotDrawing(c, i, drawings);
+      return;
+    } catch (const RunHalted& h) {
+      if (!c.o.Unattended || !restartable(h.why)) throw;
+      c.run.Record = nullptr;
+      DrawingRecord& r = record(c);
+      const std::string reason = haltReason(c, h.why);
+      r.Outcome = DrawingOutcome::Failed;
+      const bool last = attempt >= kDrawingTries;
+      if (last) {
+        addNote(r, base::intToStr(attempt) + " 回目: " + reason);
+        addNote(r, "この図面で AutoCAD が " + base::intToStr(attempt) + " 回続けて止まったため、印刷しませんでした。");
+      } else {
+        addNote(r, reason);
+      }
+      tellProgress(c, -1);
+      restartAutoCAD(c);
+      if (last) return;
+      // What the attempt noted is kept, with why it is tried again.
+      r = DrawingRecord{r.Path, DrawingOutcome::NotReached, 0, {},
+                        base::intToStr(attempt) + " 回目: " + reason + " → AutoCAD を起動し直して再試行"};
+    }
+  }
 }
 
 }  // namespace
@@ -375,6 +420,16 @@ void Ploter::PlotDrawings(const std::vector<std::string>& drawings, const PlotOp
   report.Button = GetUserName();
   report.Started = platform::clock().localTimeText();
   for (const std::string& d : drawings) report.Drawings.push_back(DrawingRecord{d, DrawingOutcome::NotReached, 0, {}, {}});
+  // A continued batch: what was settled before stays settled.
+  if (o.Continues && o.Continues->Drawings.size() == drawings.size()) {
+    report.Started = o.Continues->Started;
+    report.Restarts = o.Continues->Restarts;
+    for (size_t i = 0; i < drawings.size(); ++i)
+      if (o.Continues->Drawings[i].Path == drawings[i]) report.Drawings[i] = o.Continues->Drawings[i];
+  }
+  auto settled = [&report](int i) { return report.Drawings[static_cast<size_t>(i)].Outcome != DrawingOutcome::NotReached; };
+  int settledBefore = 0;
+  for (int i = 0; i < static_cast<int>(drawings.size()); ++i) settledBefore += settled(i);
   RunContext c{*this, o, run, nullptr, nullptr, o.CommandWait, -1, 0, {}, &report};
   c.limitMs = run.WaitLimitMs;
   const int W = c.W;
@@ -390,6 +445,12 @@ void Ploter::PlotDrawings(const std::vector<std::string>& drawings, const PlotOp
   try {
     pause(acadlink::timing::kRunStartMs);
     if (GetPdfPrint()) StartPdfHelper(o.MainWindowHandle);
+    // A continued batch: AutoCAD may still be inside the command that was
+    // being typed when the program ended.
+    for (int esc = 0; o.Continues && esc < 2 && !IsCommandPrompt(); ++esc) {
+      SendCommand(acadlink::kEsc);
+      AwaitAnswer(W);
+    }
     WaitForPrompt();
 
     // The program's progress window, or one of the run's own where there
@@ -399,24 +460,16 @@ void Ploter::PlotDrawings(const std::vector<std::string>& drawings, const PlotOp
     c.form->ContinueFlag = true;
     run.Progress = c.form;
     c.form->ProgressBar1->setRange(0, static_cast<int>(drawings.size()));
-    c.form->ProgressBar1->setPosition(0);
+    c.form->ProgressBar1->setPosition(settledBefore);
     c.form->show();
 
     prepareAutoCAD(c);
 
-    for (int i = 0; i < static_cast<int>(drawings.size()) && c.form->ContinueFlag; ++i) {
-      try {
-        plotDrawing(c, i, drawings);
-      } catch (const RunHalted& h) {
-        if (!o.Unattended || !restartable(h.why)) throw;
-        // The drawing is given up, AutoCAD started again, the run goes on.
-        run.Record = nullptr;
-        record(c).Outcome = DrawingOutcome::Failed;
-        if (!record(c).Note.empty()) record(c).Note += " / ";
-        record(c).Note += haltReason(c, h.why);
-        restartAutoCAD(c);
-        c.form->ProgressBar1->setPosition(i + 1);
-      }
+    for (int i = 0, left = 0; i < static_cast<int>(drawings.size()) && c.form->ContinueFlag; ++i) {
+      if (settled(i)) continue;
+      ++left;
+      plotWithRetry(c, i, drawings);
+      c.form->ProgressBar1->setPosition(settledBefore + left);
     }
   } catch (const RunHalted& h) {
     halt = h.why;

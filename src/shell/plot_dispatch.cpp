@@ -4,6 +4,8 @@
 
 #include "acadlink/connect_autocad.h"
 #include "base/numbers.h"
+#include "base/paths.h"
+#include "plot/batch_state.h"
 #include "plot/plot_result_form.h"
 #include "plot/ploter.h"
 #include "plot/run_report.h"
@@ -59,6 +61,14 @@ void TMain::PlotButtonClick(int n) {
     if (!confirmSave()) return;
   }
 
+  // A copy of the list: drops and clicks on the tree are still handled
+  // during the run.
+  RunPlotBatch(n, RunList, [&] { return PlotOptionsNow(modifySave); });
+}
+
+void TMain::RunPlotBatch(int n, std::vector<std::string> drawings, const std::function<plot::PlotOptions()>& takeOptions,
+                         const plot::RunReport* continues) {
+  plot::Ploter& ploter = *Ploters[n - 1];
   // Messages are processed while connecting too: no second run may begin.
   BusyMark mark(Plotting);
   std::unique_ptr<acadlink::TGetAutoCADHandleForm> ownForm;
@@ -67,9 +77,46 @@ void TMain::PlotButtonClick(int n) {
   if (!acadlink::ConnectAutoCAD(ploter, StartWait, acadlink::kPrintCancelMessage, acadlink::kPrintFailureMessage,
                                 *form))
     return;
-
   // Taken now, after the connection: the run works on these copies. A
   // number field that does not parse throws to the default error report.
+  plot::PlotOptions o = takeOptions();
+  o.PdfDone = &PdfDone;
+  o.MainWindowHandle = handle();
+  o.Report = &LastPlotReport;
+  o.Continues = continues;
+  // Kept on disk after every step, so that a batch cut short by the
+  // program's own end can be continued; removed when the run ends.
+  plot::BatchState state;
+  state.Button = n;
+  state.Options = o;
+  o.OnProgress = [this, state](const plot::RunReport& report, int current) mutable {
+    state.Report = report;
+    state.Current = current;
+    base::writeFileAtomic(BatchStatePath, plot::BatchStateText(state));
+  };
+
+  ploter.ProgressForm = PlotteingForm;
+  for (;;) {
+    ploter.PlotDrawings(drawings, o);
+    base::removeFile(BatchStatePath);
+    o.Continues = nullptr;
+    if (!o.Unattended) return;
+    // Unattended, the report stands in for the final message; from it the
+    // failed drawings go round again with the same button and options.
+    plot::TPlotResultForm result;
+    result.SetReport(LastPlotReport);
+    result.showModal();
+    if (!result.Rerun) return;
+    drawings = LastPlotReport.FailedPaths();
+    if (drawings.empty() ||
+        !acadlink::ConnectAutoCAD(ploter, StartWait, acadlink::kPrintCancelMessage, acadlink::kPrintFailureMessage,
+                                  *form))
+      return;
+  }
+}
+
+plot::PlotOptions TMain::PlotOptionsNow(bool modifySave) {
+  const int base = LayoutSizeComboBox->itemIndex();
   plot::PlotOptions o;
   o.PrintScope = PrintScopeRadioGroup->itemIndex();
   o.PrintMode = PrintModeRadioGroup->itemIndex();
@@ -94,32 +141,11 @@ void TMain::PlotButtonClick(int n) {
   o.DynStop = DynStop;
   o.PacedSend = PacedSend;
   o.AcadWaitLimit = AcadWaitLimit;
-  o.PdfDone = &PdfDone;
-  o.MainWindowHandle = handle();
   o.Unattended = UnattendedCheckBox->checked();
   const int answer = UnattendedScaleComboBox->itemIndex();
   o.ScaleAnswer = static_cast<plot::UnattendedScale>(answer >= 0 && answer <= 2 ? answer : plot::kDefaultUnattendedScale);
   o.StartWait = StartWait;
-  o.Report = &LastPlotReport;
-
-  // A copy: drops and clicks on the tree are still handled during the run.
-  std::vector<std::string> drawings = RunList;
-  ploter.ProgressForm = PlotteingForm;
-  for (;;) {
-    ploter.PlotDrawings(drawings, o);
-    if (!o.Unattended) return;
-    // Unattended, the report stands in for the final message; from it the
-    // failed drawings go round again with the same button and options.
-    plot::TPlotResultForm result;
-    result.SetReport(LastPlotReport);
-    result.showModal();
-    if (!result.Rerun) return;
-    drawings = LastPlotReport.FailedPaths();
-    if (drawings.empty() ||
-        !acadlink::ConnectAutoCAD(ploter, StartWait, acadlink::kPrintCancelMessage, acadlink::kPrintFailureMessage,
-                                  *form))
-      return;
-  }
+  return o;
 }
 
 }  // namespace shell

@@ -8,6 +8,7 @@
 #include "drawings/archive_folders.h"
 #include "drawings/drawing_list.h"
 #include "platform/context.h"
+#include "plot/batch_state.h"
 #include "plot/ploter.h"
 #include "printerconfig/button_sets.h"
 #include "printerconfig/page_size_form.h"
@@ -29,6 +30,7 @@ TMain::TMain() : ui::Form("TMain") {
   // link object exists yet to be given the AutoCAD path.
   for (const MainSetting& s : MainWindowSettings(*this)) s.set(s.defaultValue);
   onShow = [this] { FormShow(); };
+  onStarted = [this] { OfferUnfinishedBatch(); };
   onClose = [this] { FormClose(); };
   onCopyData = [this](std::uintptr_t d, const std::string& b) { return OnHelperAnswer(d, b); };
   Drawings = std::make_unique<drawings::DrawingList>(drawings::DrawingListParts{
@@ -55,11 +57,14 @@ TMain::TMain() : ui::Form("TMain") {
   SettingsFilePath = folder + "kestrel20.ini";
   PaperTablePath = folder + "plot.ini";
   TempFolder = folder + "tmp";
+  BatchStatePath = folder + "kestrel_batch.txt";
   static const char* const sections[] = {"Ploter1Fleld", "Ploter2Fleld", "Ploter3Fleld", "Ploter4Fleld"};
   for (int i = 0; i < 4; ++i) Ploters[i] = std::make_unique<plot::Ploter>(SettingsFilePath, sections[i]);
   ScaleCheck = std::make_unique<scalecheck::ScaleCheck>(SettingsFilePath);
   ScaleSet = std::make_unique<scalecheck::ScaleSet>(SettingsFilePath);
-  DeleteFolderTree(TempFolder);
+  // An unfinished batch may print drawings extracted into "tmp": it is
+  // emptied once the batch has been continued or dropped.
+  if (!base::fileExists(BatchStatePath)) EmptyTempFolder();
   base::createFolder(TempFolder);
   SettingsDialogOpened = false;
 }
@@ -492,6 +497,53 @@ void TMain::AboutMenuClick() {
 
 void TMain::QuitBtnClick() { close(); }
 
+// ---------------------------------------------------------------- start-up
+
+void TMain::EmptyTempFolder() {
+  base::removeTree(TempFolder);
+  base::createFolder(TempFolder);
+}
+
+void TMain::OfferUnfinishedBatch() {
+  if (!base::fileExists(BatchStatePath)) return;
+  std::string bytes;
+  std::optional<plot::BatchState> state;
+  if (base::readFileBytes(BatchStatePath, bytes)) state = plot::ParseBatchState(bytes);
+  if (!state) {
+    // Told once: set aside, it is not found again at the next start.
+    const std::string aside = base::withoutExtension(BatchStatePath) + ".bad.txt";
+    const bool moved = base::moveFile(BatchStatePath, aside) || base::removeFile(BatchStatePath);
+    ui::showMessage(this, "前回の印刷の記録\r\n" + BatchStatePath + "\r\nを読み取れませんでした。前回の印刷は続けられません。" +
+                              (moved && base::fileExists(aside) ? "\r\n記録は " + aside + " に移しました。" : std::string()));
+    EmptyTempFolder();
+    return;
+  }
+  const plot::RunReport& report = state->Report;
+  const int left = plot::DrawingsLeft(report);
+  std::string text = "前回の印刷が最後まで終わっていません。\r\n\r\nボタン : " + report.Button + "\r\n開始 : " +
+                     report.Started + "\r\n図面 " + base::intToStr(static_cast<long long>(report.Drawings.size())) +
+                     " 枚のうち、残りは " + base::intToStr(left) + " 枚です。";
+  if (state->Current >= 0)
+    text += "\r\n（" + base::fileNameAnySep(report.Drawings[static_cast<size_t>(state->Current)].Path) +
+            " の印刷中に終わったため、この図面は初めから印刷し直します）";
+  text += "\r\n\r\n残りの図面を同じボタンと設定で印刷しますか？\r\n「いいえ」を選ぶと、この記録を破棄します。";
+  if (left == 0 || Plotting || Checking ||
+      ui::messageBox(this, text, ui::kMessageCaption, ui::MsgButtons::YesNo) != ui::MsgResult::Yes) {
+    base::removeFile(BatchStatePath);
+    EmptyTempFolder();
+    return;
+  }
+  plot::RunReport continued = report;
+  if (state->Current >= 0) {
+    plot::DrawingRecord& r = continued.Drawings[static_cast<size_t>(state->Current)];
+    r = plot::DrawingRecord{r.Path, plot::DrawingOutcome::NotReached, 0, {}, "前回はこの図面の印刷中に終わったため、印刷し直し"};
+  }
+  std::vector<std::string> drawings;
+  for (const plot::DrawingRecord& r : continued.Drawings) drawings.push_back(r.Path);
+  const plot::PlotOptions options = state->Options;
+  RunPlotBatch(state->Button, drawings, [&options] { return options; }, &continued);
+}
+
 void TMain::FormDropFiles(const std::vector<std::string>& paths) { Drawings->OnFilesDropped(paths); }
 
 void TMain::DeletePopClick() { Drawings->DeletePopClick(); }
@@ -503,17 +555,5 @@ void TMain::CollectRunList() { Drawings->CollectRunList(); }
 std::string TMain::ExtractArchive(const std::string& archive) { return Archives->ExtractArchive(archive); }
 
 void TMain::FolderFixSpeedButtonClick() { Archives->ChooseFixedFolder(); }
-
-// ---------------------------------------------------------------- folders
-
-void DeleteFolderTree(const std::string& folder) {
-  for (const base::DirEntry& e : base::listFolder(folder)) {
-    if (e.isHidden) continue;
-    const std::string path = base::joinPath(folder, e.name);
-    if (e.isFolder) DeleteFolderTree(path);
-    else base::removeFile(path);
-  }
-  base::removeEmptyFolder(folder);
-}
 
 }  // namespace shell

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "plot/plot_options.h"
 #include "plot/run_report.h"
 #include "scalecheck/scale_check.h"
 #include "ui/widgets.h"
@@ -115,6 +116,8 @@ class TMain : public ui::Form {
   std::vector<std::string> TempExtractFolders, KeptExtractFolders;
   bool SettingsDialogOpened = false;
   std::string SettingsFilePath, PaperTablePath;
+  // The plot batch in progress, kept beside the program (plot::BatchState).
+  std::string BatchStatePath;
   bool PdfDone = false;
   // The plot buttons' records (buttons 1 to 4) and the scale check's two
   // macro link objects: created with the window, destroyed at its close.
@@ -155,6 +158,19 @@ class TMain : public ui::Form {
   // runs the plot. Ignored while a run is in progress: the run processes
   // messages, and a second run on the same AutoCAD must not nest in it.
   void PlotButtonClick(int n);
+  // Connects button n's record and prints drawings with the options
+  // takeOptions gives once connected, the report window and its re-runs
+  // after an unattended run included. The batch is kept in BatchStatePath
+  // while it runs. continues: an earlier batch's report, whose settled
+  // drawings are not printed again.
+  void RunPlotBatch(int n, std::vector<std::string> drawings, const std::function<plot::PlotOptions()>& takeOptions,
+                    const plot::RunReport* continues = nullptr);
+  // The plot options as the main window's settings give them now.
+  plot::PlotOptions PlotOptionsNow(bool modifySave);
+  // At start-up: a batch that did not end is offered, to continue or drop.
+  void OfferUnfinishedBatch();
+  // Empties the temporary folder "tmp".
+  void EmptyTempFolder();
   void Ploter1BtnClick() { PlotButtonClick(1); }
   void Ploter2BtnClick() { PlotButtonClick(2); }
   void Ploter3BtnClick() { PlotButtonClick(3); }
@@ -239,9 +255,5 @@ struct BusyMark {
   BusyMark(const BusyMark&) = delete;
   BusyMark& operator=(const BusyMark&) = delete;
 };
-
-// Deletes a folder with its contents; hidden and system entries are not
-// listed and so survive, with the folders that hold them.
-void DeleteFolderTree(const std::string& folder);
 
 }  // namespace shell

@@ -481,6 +481,9 @@ class Form : public Control {
   void setModalResult(int r);  // non-zero on a modal form closes it
 
   std::function<void()> onShow;
+  // The main form only: once, after it has appeared and before the program
+  // waits for the user's first input.
+  std::function<void()> onStarted;
   std::function<void(bool& canClose)> onCloseQuery;
   std::function<void()> onClose;
   std::function<void(const std::vector<std::string>&)> onDropFiles;

@@ -46,4 +46,12 @@ bool isLink(const fs::path& path) {
   return ::lstat(path.c_str(), &st) == 0 && S_ISLNK(st.st_mode);
 }
 
+bool removeLink(const fs::path& path) { return isLink(path) && ::unlink(path.c_str()) == 0; }
+
+void makeDeletable(const fs::path& path) {
+  struct stat st;
+  if (::lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && !(st.st_mode & S_IWUSR))
+    ::chmod(path.c_str(), (st.st_mode & 07777) | S_IRWXU);
+}
+
 }  // namespace base::detail

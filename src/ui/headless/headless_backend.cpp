@@ -86,6 +86,7 @@ void HeadlessBackend::processMessages() {
 
 void HeadlessBackend::run(Form& mainForm) {
   showForm(mainForm);
+  if (mainForm.onStarted && mainForm.shown()) dispatch(mainForm.onStarted);
   while (!pending_.empty() && mainForm.shown()) processMessages();
 }
 

@@ -1002,6 +1002,7 @@ void Win32Backend::processMessages() {
 void Win32Backend::run(Form& mainForm) {
   impl_->mainForm = &mainForm;
   showForm(mainForm);
+  if (mainForm.onStarted && mainForm.shown()) dispatch(mainForm.onStarted);
   MSG msg;
   while (GetMessageW(&msg, nullptr, 0, 0) > 0) impl_->pump(msg);
   impl_->mainForm = nullptr;

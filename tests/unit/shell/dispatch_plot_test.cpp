@@ -7,6 +7,7 @@
 #include "base/codec.h"
 #include "base/paths.h"
 #include "base/text.h"
+#include "plot/batch_state.h"
 #include "plot/plot_result_form.h"
 #include "plot/ploter.h"
 #include "plot/plotteing_form.h"
@@ -339,6 +340,111 @@ TEST_F(UnattendedDispatchTest, TheReportReplacesTheFinalMessageSavesItsCsvAndPri
   EXPECT_TRUE(base::contains(csv, "\r\nbad.dwg,印刷せず,,,bad.dwg は、開くことができません。 この図面の印刷はキャンセルされます。,"))
       << csv;
   EXPECT_FALSE(main->Plotting);
+}
+
+}  // namespace
+
+namespace {
+
+// A batch that did not end is offered at the next start.
+class UnfinishedBatchTest : public PlotDispatchTest {
+ protected:
+  void SetUp() override {}  // the program starts in each test, after the file is there
+  void startProgram() {
+    PlotDispatchTest::SetUp();
+    main->onStarted();
+  }
+  std::string dxf(const std::string& name) {
+    env.writeFile(name, acadsim_test::drawingDxf("420,297", 1, {{"Layout1", 1, "1E"}}));
+    return env.path(name);
+  }
+  int opensOf(const std::string& path) const {
+    int n = 0;
+    for (auto& e : acad.journal().entries()) n += e.event == "open" && e.drawing == path;
+    return n;
+  }
+};
+
+TEST_F(UnfinishedBatchTest, YesContinuesWithWhatIsLeftAndTheFileGoesWhenItEnds) {
+  plot::BatchState s;
+  s.Button = 2;
+  s.Options.PrintMode = 0;
+  s.Report.Button = "前のボタン";
+  s.Report.Started = "2026/12/08 22:00:00";
+  s.Report.Drawings = {{dxf("a.dxf"), plot::DrawingOutcome::Printed, 1, "図面の設定", ""},
+                       {dxf("b.dxf"), plot::DrawingOutcome::NotReached, 0, "", ""},
+                       {dxf("c.dxf"), plot::DrawingOutcome::NotReached, 0, "", ""}};
+  s.Current = 1;
+  env.writeFile("kestrel_batch.txt", plot::BatchStateText(s));
+  env.writeFile("tmp/from-archive/b2.dwg", "x");  // what the batch may still print
+  env.ui.answers.push_back(ui::MsgResult::Yes);
+  startProgram();
+
+  ASSERT_EQ(2u, env.ui.messages.size());
+  EXPECT_EQ("前回の印刷が最後まで終わっていません。\r\n\r\nボタン : 前のボタン\r\n開始 : 2026/12/08 22:00:00\r\n"
+            "図面 3 枚のうち、残りは 2 枚です。\r\n（b.dxf の印刷中に終わったため、この図面は初めから印刷し直します）"
+            "\r\n\r\n残りの図面を同じボタンと設定で印刷しますか？\r\n「いいえ」を選ぶと、この記録を破棄します。",
+            env.ui.messages[0].text);
+  EXPECT_EQ(kDone, env.ui.messages[1].text);
+  EXPECT_EQ(0, opensOf(env.path("a.dxf")));
+  EXPECT_EQ(1, opensOf(env.path("b.dxf")));
+  EXPECT_EQ(1, opensOf(env.path("c.dxf")));
+  // The report covers the whole batch.
+  ASSERT_EQ(3u, main->LastPlotReport.Drawings.size());
+  EXPECT_EQ("2026/12/08 22:00:00", main->LastPlotReport.Started);
+  EXPECT_EQ(3, main->LastPlotReport.Count(plot::DrawingOutcome::Printed));
+  EXPECT_FALSE(base::fileExists(env.path("kestrel_batch.txt")));
+  EXPECT_TRUE(base::fileExists(env.path("tmp/from-archive/b2.dwg")));
+}
+
+TEST_F(UnfinishedBatchTest, ADamagedFileIsToldOnceAndSetAsideAndNoDropsTheBatch) {
+  env.writeFile("kestrel_batch.txt", "Kestrel batch 1\r\nbutton\t1\tx\r\ndrawing\tprinted\t1\tC:\\a.dwg");  // cut short
+  env.writeFile("tmp/old.dwg", "x");
+  startProgram();
+  ASSERT_EQ(1u, env.ui.messages.size());
+  EXPECT_TRUE(base::contains(env.ui.messages[0].text, "を読み取れませんでした。前回の印刷は続けられません。"));
+  EXPECT_FALSE(base::fileExists(env.path("kestrel_batch.txt")));
+  EXPECT_TRUE(base::fileExists(env.path("kestrel_batch.bad.txt")));
+  EXPECT_FALSE(base::fileExists(env.path("tmp/old.dwg")));
+  EXPECT_FALSE(connectionTried());
+
+  main.reset();
+  env.ui.messages.clear();
+  plot::BatchState s;
+  s.Button = 1;
+  s.Report.Drawings = {{dxf("a.dxf"), plot::DrawingOutcome::NotReached, 0, "", ""}};
+  env.writeFile("kestrel_batch.txt", plot::BatchStateText(s));
+  env.ui.answers.push_back(ui::MsgResult::No);
+  startProgram();
+  EXPECT_EQ(1u, env.ui.messages.size());
+  EXPECT_FALSE(base::fileExists(env.path("kestrel_batch.txt")));
+  EXPECT_FALSE(connectionTried());
+}
+
+// While a batch runs its state is on disk; when it ends, it is gone.
+TEST_F(UnfinishedBatchTest, TheRunKeepsItsStateWhileItGoesAndLeavesNoneWhenItEnds) {
+  startProgram();
+  addDrawing("a.dxf");
+  addDrawing("b.dxf");
+  std::vector<std::string> seen;
+  env.clock.onTick = [&](std::int64_t) {
+    std::string bytes;
+    if (base::readFileBytes(env.path("kestrel_batch.txt"), bytes) && (seen.empty() || seen.back() != bytes))
+      seen.push_back(bytes);
+  };
+  main->Ploter1Btn->click();
+  env.clock.onTick = nullptr;
+  // Each drawing begun, then settled.
+  std::vector<std::pair<int, int>> steps;  // drawings left, the one in flight
+  for (const std::string& text : seen) {
+    const auto s = plot::ParseBatchState(text);
+    ASSERT_TRUE(s) << text;
+    EXPECT_EQ(1, s->Button);
+    EXPECT_EQ(2u, s->Report.Drawings.size());
+    steps.emplace_back(plot::DrawingsLeft(s->Report), s->Current);
+  }
+  EXPECT_EQ((std::vector<std::pair<int, int>>{{2, 0}, {1, -1}, {1, 1}, {0, -1}}), steps);
+  EXPECT_FALSE(base::fileExists(env.path("kestrel_batch.txt")));
 }
 
 }  // namespace

@@ -284,16 +284,23 @@ TEST_F(MainWindowTest, AValueOutsideTheFileCodePageIsReportedAndTheRestIsKept) {
   EXPECT_EQ(value("FIXARCHIVEOPENDIR"), "ﾏｲ ｺﾝﾋﾟｭｰﾀ");
 }
 
-TEST_F(MainWindowTest, StartUpEmptiesTheTemporaryFolderButKeepsHiddenEntries) {
+// Hidden entries and read-only folders go too; a link inside goes as a
+// link, and what it points to outside "tmp" is left as it was.
+TEST_F(MainWindowTest, StartUpEmptiesTheTemporaryFolderWithoutFollowingLinks) {
+  namespace fs = std::filesystem;
   env.writeFile("tmp/old.dwg", "x");
   env.writeFile("tmp/sub/deep.dxf", "x");
   env.writeFile("tmp/kept/.hidden", "x");
+  env.writeFile("tmp/locked/in.dwg", "x");
+  fs::permissions(env.path("tmp/locked"), fs::perms::owner_read | fs::perms::owner_exec);
+  env.writeFile("outside/keep.dwg", "precious");
+  fs::create_directory_symlink(env.path("outside"), env.path("tmp/link"));
+  fs::create_symlink(env.path("outside/keep.dwg"), env.path("tmp/sub/file-link.dwg"));
   shell::TMain m;
-  namespace fs = std::filesystem;
   EXPECT_TRUE(fs::is_directory(env.path("tmp")));
-  EXPECT_FALSE(fs::exists(env.path("tmp/old.dwg")));
-  EXPECT_FALSE(fs::exists(env.path("tmp/sub")));
-  EXPECT_TRUE(fs::exists(env.path("tmp/kept/.hidden")));
+  EXPECT_TRUE(fs::is_empty(env.path("tmp")));
+  EXPECT_FALSE(fs::exists(fs::symlink_status(env.path("tmp/link"))));
+  EXPECT_EQ(env.readFile("outside/keep.dwg"), "precious");
   EXPECT_EQ(m.TempFolder, env.path("tmp"));
 }
 
