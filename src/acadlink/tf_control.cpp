@@ -191,6 +191,15 @@ bool TfControl::FindAutoCADByCaptions(const std::string& promptWord, const std::
   return true;
 }
 
+bool TfControl::TakeOverAutoCAD(const AutoCADHandles& w) {
+  auto& desktop = platform::desktop();
+  for (WindowHandle h : {w.MainWindow, w.CommandLine, w.CommandHistory, w.TextWindow})
+    if (h == 0 || !desktop.isWindow(h)) return false;
+  if (!begins(title(w.MainWindow), "AutoCAD") || lastTextWindow(topLevelSnapshot()) != w.TextWindow) return false;
+  SetHandles(w);
+  return true;
+}
+
 bool TfControl::IsSameAutoCAD() {
   const WindowHandle candidate = lastTextWindow(topLevelSnapshot());
   return candidate != 0 && TextWindow != 0 && TextWindow == candidate;

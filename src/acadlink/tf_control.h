@@ -83,6 +83,11 @@ class TfControl {
   bool FindAutoCADByCaptions(const std::string& promptWord, const std::string& textWord);
   // An AutoCAD text window exists now and it is this object's.
   bool IsSameAutoCAD();
+  // Takes over the AutoCAD whose windows these were, when it still runs
+  // and is the AutoCAD FindOrStartAutoCAD would find: a batch continued
+  // after the program's own end goes on with the AutoCAD it started. False
+  // keeps the handles as they were.
+  bool TakeOverAutoCAD(const AutoCADHandles& windows);
   // Quits AutoCAD, answering its save question with No; clears the handles.
   void QuitAutoCAD();
 

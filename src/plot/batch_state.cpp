@@ -176,6 +176,9 @@ std::string BatchStateText(const BatchState& state) {
   out += line({"started", state.Report.Started});
   out += line({"restarts", base::intToStr(state.Report.Restarts)});
   out += line({"current", base::intToStr(state.Current)});
+  const acadlink::AutoCADHandles& a = state.Acad;
+  auto handle = [](platform::WindowHandle h) { return base::intToStr(static_cast<long long>(h)); };
+  out += line({"acad", handle(a.MainWindow), handle(a.CommandLine), handle(a.CommandHistory), handle(a.TextWindow)});
   PlotOptions o = state.Options;
   eachOption(o, OptionWriter{out});
   for (const DrawingRecord& r : state.Report.Drawings)
@@ -214,6 +217,14 @@ std::optional<BatchState> ParseBatchState(const std::string& text) {
       s.Report.Restarts = static_cast<int>(*number(1));
     } else if (kind == "current" && f->size() == 2 && number(1)) {
       s.Current = static_cast<int>(*number(1));
+    } else if (kind == "acad" && f->size() == 5) {
+      platform::WindowHandle h[4];
+      for (size_t k = 0; k < 4; ++k) {
+        const auto n = number(k + 1);
+        if (!n || *n < 0) return std::nullopt;
+        h[k] = static_cast<platform::WindowHandle>(*n);
+      }
+      s.Acad = {h[0], h[1], h[2], h[3]};
     } else if (kind == "option" && f->size() == 3) {
       OptionReader r{(*f)[1], (*f)[2]};
       eachOption(s.Options, r);

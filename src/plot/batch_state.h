@@ -6,6 +6,7 @@
 //   Kestrel batch 1
 //   button <tab> 1..4 <tab> caption
 //   started <tab> time         restarts <tab> n       current <tab> index
+//   acad <tab> main <tab> command line <tab> history <tab> text window
 //   option <tab> name <tab> value                      (the run's settings)
 //   drawing <tab> outcome <tab> sheets <tab> path <tab> scale <tab> note
 //   end
@@ -16,6 +17,7 @@
 #include <optional>
 #include <string>
 
+#include "acadlink/tf_control.h"
 #include "plot/plot_options.h"
 #include "plot/run_report.h"
 
@@ -26,6 +28,7 @@ struct BatchState {
   PlotOptions Options;      // the settings only: no pointer, no callback
   RunReport Report;         // every drawing of the batch with its outcome so far
   int Current = -1;         // the drawing being printed when it was written; -1 between drawings
+  acadlink::AutoCADHandles Acad;  // the windows of the AutoCAD printing it
 };
 
 std::string BatchStateText(const BatchState& state);

@@ -89,9 +89,10 @@ void TMain::RunPlotBatch(int n, std::vector<std::string> drawings, const std::fu
   plot::BatchState state;
   state.Button = n;
   state.Options = o;
-  o.OnProgress = [this, state](const plot::RunReport& report, int current) mutable {
+  o.OnProgress = [this, state, &ploter](const plot::RunReport& report, int current) mutable {
     state.Report = report;
     state.Current = current;
+    state.Acad = ploter.GetHandles();
     base::writeFileAtomic(BatchStatePath, plot::BatchStateText(state));
   };
 

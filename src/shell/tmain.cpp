@@ -541,6 +541,10 @@ void TMain::OfferUnfinishedBatch() {
   std::vector<std::string> drawings;
   for (const plot::DrawingRecord& r : continued.Drawings) drawings.push_back(r.Path);
   const plot::PlotOptions options = state->Options;
+  // The AutoCAD the batch was printing on may still be running, perhaps
+  // halfway through a command: it goes on there rather than being refused
+  // as one the program did not start.
+  Ploters[state->Button - 1]->TakeOverAutoCAD(state->Acad);
   RunPlotBatch(state->Button, drawings, [&options] { return options; }, &continued);
 }
 

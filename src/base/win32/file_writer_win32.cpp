@@ -53,12 +53,15 @@ bool isLink(const fs::path& path) {
 }
 
 // A junction or a link to a folder is removed as a folder, which takes the
-// link away and leaves the target; a link to a file as a file.
+// link away and leaves the target; a link to a file as a file. Wine shows
+// a Unix link to a folder as such a link but removes it only as a file.
+// Neither call ever goes inside.
 bool removeLink(const fs::path& path) {
   const DWORD attrs = GetFileAttributesW(path.c_str());
   if (attrs == INVALID_FILE_ATTRIBUTES || !(attrs & FILE_ATTRIBUTE_REPARSE_POINT)) return false;
   if (attrs & FILE_ATTRIBUTE_READONLY) SetFileAttributesW(path.c_str(), attrs & ~FILE_ATTRIBUTE_READONLY);
-  return (attrs & FILE_ATTRIBUTE_DIRECTORY) ? RemoveDirectoryW(path.c_str()) != 0 : DeleteFileW(path.c_str()) != 0;
+  if ((attrs & FILE_ATTRIBUTE_DIRECTORY) && RemoveDirectoryW(path.c_str())) return true;
+  return DeleteFileW(path.c_str()) != 0;
 }
 
 void makeDeletable(const fs::path& path) {

@@ -365,8 +365,17 @@ class UnfinishedBatchTest : public PlotDispatchTest {
   }
 };
 
-TEST_F(UnfinishedBatchTest, YesContinuesWithWhatIsLeftAndTheFileGoesWhenItEnds) {
+// The AutoCAD the ended program was printing on still runs, halfway
+// through a plot command: the batch goes on there.
+TEST_F(UnfinishedBatchTest, YesContinuesWithWhatIsLeftOnTheSameAutoCADAndTheFileGoesWhenItEnds) {
+  acad.options().session.workFolder = env.folder();
+  acad.start();
+  plot::Ploter before(env.path("kestrel20.ini"), "Ploter2Fleld");
+  ASSERT_TRUE(before.FindAutoCADByCaptions("コマンド", "テキスト"));
+  before.SendCommand("-plot\n");
+  ASSERT_FALSE(before.IsCommandPrompt());
   plot::BatchState s;
+  s.Acad = before.GetHandles();
   s.Button = 2;
   s.Options.PrintMode = 0;
   s.Report.Button = "前のボタン";
@@ -386,6 +395,7 @@ TEST_F(UnfinishedBatchTest, YesContinuesWithWhatIsLeftAndTheFileGoesWhenItEnds) 
             "\r\n\r\n残りの図面を同じボタンと設定で印刷しますか？\r\n「いいえ」を選ぶと、この記録を破棄します。",
             env.ui.messages[0].text);
   EXPECT_EQ(kDone, env.ui.messages[1].text);
+  EXPECT_EQ(0, acad.startRequests());
   EXPECT_EQ(0, opensOf(env.path("a.dxf")));
   EXPECT_EQ(1, opensOf(env.path("b.dxf")));
   EXPECT_EQ(1, opensOf(env.path("c.dxf")));
