@@ -126,8 +126,11 @@ TEST(AbandonedBatch, ContinuingAfterAnEndAtAnyPointPrintsWhatIsLeftAndOnlyTheDra
     ASSERT_TRUE(state) << k;
     const auto before = b.plots();
     // What the state calls printed was printed.
-    for (const auto& r : state->Report.Drawings)
-      if (r.Outcome == DrawingOutcome::Printed) EXPECT_EQ(1, before.count(r.Path)) << k;
+    for (const auto& r : state->Report.Drawings) {
+      if (r.Outcome == DrawingOutcome::Printed) {
+        EXPECT_EQ(1, before.count(r.Path)) << k;
+      }
+    }
 
     plot::RunReport continued = state->Report;
     plot::PlotOptions o = state->Options;
