@@ -36,19 +36,20 @@ print_stages() {
 
 # apt-get install, with the package lists brought up to date once per run.
 # A mirror in the middle of a sync serves lists that fail their checks; the
-# lists and the install are tried again a little later before giving up.
+# lists and the install are tried again a little later before giving up
+# (APT_TRIES times in all).
 APT_UPDATED=
 apt_install() {
   export DEBIAN_FRONTEND=noninteractive
-  local try
+  local try tries=${APT_TRIES:-3}
   mkdir -p "$BUILD"
-  for try in 1 2 3; do
+  for try in $(seq "$tries"); do
     if [ -z "$APT_UPDATED" ] || [ "$try" -gt 1 ]; then
       apt-get update -q >/dev/null 2>&1 || log "apt-get update reported errors (try $try)"
       APT_UPDATED=1
     fi
     apt-get install -y -q --no-install-recommends "$@" >/dev/null 2>"$BUILD/apt-errors.txt" && return 0
-    [ "$try" = 3 ] || { log "apt-get install failed (try $try); again in 20 s"; sleep 20; }
+    [ "$try" = "$tries" ] || { log "apt-get install failed (try $try); again in 20 s"; sleep 20; }
   done
   tail -5 "$BUILD/apt-errors.txt" >&2
   return 1
@@ -91,10 +92,10 @@ ensure_packages() {
   # The 32-bit program under Wine: Debian's multiarch wine32, of the same
   # version as wine64. Without it only the 32-bit pass is left out.
   if ! dpkg -s wine32:i386 >/dev/null 2>&1; then
-    dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
-    APT_UPDATED=
+    # A new architecture needs its own package lists.
+    dpkg --print-foreign-architectures | grep -qx i386 || { dpkg --add-architecture i386; APT_UPDATED=; }
     log "installing: wine32:i386"
-    apt_install wine32:i386 ||
+    APT_TRIES=2 apt_install wine32:i386 ||
       log "wine32:i386 could not be installed (apt-get's words above): the 32-bit pass is left out"
   fi
   if ! locale -a 2>/dev/null | grep -qi '^ja_JP.utf8$'; then
@@ -413,6 +414,44 @@ ensure_display() {
   XVFB_PID=$!
   export DISPLAY=":$n"
   for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.1; done
+}
+
+# The end-to-end tests run side by side in KESTREL_E2E_LANES lanes (default
+# 2; 1 runs them one after the other): most of their time is waiting for
+# windows and for the stand-in, not work. Each lane has its own copy of the
+# Wine prefix (so its own wineserver) and its own X display, so that one
+# test never sees another's windows; CTest gives each test one lane (the
+# resource "lanes", read by tests/wine/lib/common.bash). Sets E2E_CTEST_ARGS.
+LANE_XVFB_PIDS=()
+prepare_lanes() {
+  local n=${KESTREL_E2E_LANES:-2} i spec=$BUILD/e2e-lanes.json ids=""
+  [ "$n" -ge 2 ] 2>/dev/null || { E2E_CTEST_ARGS=(); return 0; }
+  for i in $(seq 0 $((n - 1))); do
+    local prefix=$WINEPREFIX display=$DISPLAY
+    if [ "$i" -gt 0 ]; then
+      prefix=$BUILD/wineprefix-lane$i
+      WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
+      rm -rf "$prefix"
+      cp -a "$WINEPREFIX" "$prefix"
+      local x=$((${KESTREL_XVFB_DISPLAY:-97} + 10 + i))
+      while [ -e "/tmp/.X$x-lock" ]; do x=$((x + 1)); done
+      Xvfb ":$x" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+      LANE_XVFB_PIDS+=($!)
+      for _ in $(seq 50); do [ -e "/tmp/.X11-unix/X$x" ] && break; sleep 0.1; done
+      display=:$x
+    fi
+    export "KESTREL_LANE_PREFIX_$i=$prefix" "KESTREL_LANE_DISPLAY_$i=$display"
+    ids+="${ids:+,}{\"id\":\"$i\",\"slots\":1}"
+  done
+  printf '{"version":{"major":1,"minor":0},"local":[{"lanes":[%s]}]}\n' "$ids" > "$spec"
+  E2E_CTEST_ARGS=(-j"$n" --resource-spec-file "$spec")
+}
+
+# Ends the lanes' Wine servers and displays.
+end_lanes() {
+  local v
+  for v in $(compgen -v KESTREL_LANE_PREFIX_); do WINEPREFIX=${!v} wineserver -k 2>/dev/null || true; done
+  for v in "${LANE_XVFB_PIDS[@]}"; do kill "$v" 2>/dev/null || true; done
 }
 
 # The environment that runs the Wine tests on the 32-bit program: its

@@ -14,6 +14,16 @@ export WINEDEBUG=${WINEDEBUG:--all}
 fail() { echo "FAIL: $*" >&2; exit 1; }
 ok() { echo "ok: $*"; }
 
+# The lane CTest gave this test (scripts/test runs the tests side by side):
+# its own Wine prefix and display.
+if [ -n "${CTEST_RESOURCE_GROUP_0_LANES:-}" ]; then
+  lane=${CTEST_RESOURCE_GROUP_0_LANES#id:}
+  lane=${lane%%,*}
+  lane_prefix=KESTREL_LANE_PREFIX_$lane lane_display=KESTREL_LANE_DISPLAY_$lane
+  [ -n "${!lane_prefix:-}" ] && [ -n "${!lane_display:-}" ] || fail "lane $lane has no prefix or display"
+  export WINEPREFIX=${!lane_prefix} DISPLAY=${!lane_display}
+fi
+
 # A fresh program folder, a copy of the staged one.
 new_program_folder() {
   PROG=$(mktemp -d "${TMPDIR:-/tmp}/kestrel-e2e-XXXXXX")
