@@ -176,6 +176,7 @@ std::string BatchStateText(const BatchState& state) {
   out += line({"started", state.Report.Started});
   out += line({"restarts", base::intToStr(state.Report.Restarts)});
   out += line({"current", base::intToStr(state.Current)});
+  out += line({"dynmode", state.Report.DynModeFound});
   const acadlink::AutoCADHandles& a = state.Acad;
   auto handle = [](platform::WindowHandle h) { return base::intToStr(static_cast<long long>(h)); };
   out += line({"acad", handle(a.MainWindow), handle(a.CommandLine), handle(a.CommandHistory), handle(a.TextWindow)});
@@ -217,6 +218,8 @@ std::optional<BatchState> ParseBatchState(const std::string& text) {
       s.Report.Restarts = static_cast<int>(*number(1));
     } else if (kind == "current" && f->size() == 2 && number(1)) {
       s.Current = static_cast<int>(*number(1));
+    } else if (kind == "dynmode" && f->size() == 2) {
+      s.Report.DynModeFound = (*f)[1];
     } else if (kind == "acad" && f->size() == 5) {
       platform::WindowHandle h[4];
       for (size_t k = 0; k < 4; ++k) {

@@ -6,6 +6,7 @@
 //   Kestrel batch 1
 //   button <tab> 1..4 <tab> caption
 //   started <tab> time         restarts <tab> n       current <tab> index
+//   dynmode <tab> DYNMODE as the batch found it (empty: not turned off)
 //   acad <tab> main <tab> command line <tab> history <tab> text window
 //   option <tab> name <tab> value                      (the run's settings)
 //   drawing <tab> outcome <tab> sheets <tab> path <tab> scale <tab> note

@@ -300,7 +300,9 @@ void prepareAutoCAD(RunContext& c) {
   p.TypeDialogVariablesOff(W);
   if (c.o.DynStop) {
     // The value given back at the end is the first AutoCAD's.
-    if (c.run.SavedDynMode.empty()) c.run.SavedDynMode = p.GetVariable("DYNMODE");
+    if (c.run.SavedDynMode.empty())
+      c.run.SavedDynMode = c.report->DynModeFound.empty() ? p.GetVariable("DYNMODE") : c.report->DynModeFound;
+    c.report->DynModeFound = c.run.SavedDynMode;
     p.SetVariable("DYNMODE", "0");
   }
 }
@@ -424,6 +426,7 @@ void Ploter::PlotDrawings(const std::vector<std::string>& drawings, const PlotOp
   if (o.Continues && o.Continues->Drawings.size() == drawings.size()) {
     report.Started = o.Continues->Started;
     report.Restarts = o.Continues->Restarts;
+    report.DynModeFound = o.Continues->DynModeFound;
     for (size_t i = 0; i < drawings.size(); ++i)
       if (o.Continues->Drawings[i].Path == drawings[i]) report.Drawings[i] = o.Continues->Drawings[i];
   }

@@ -28,6 +28,9 @@ struct RunReport {
   int Restarts = 0;            // of AutoCAD
   bool Stopped = false;        // by the stop button or too many restarts
   std::string EndNote;         // why the run ended early, when it did
+  // DYNMODE as the batch found it (with the option to turn it off), to be
+  // given back at its end, by a continuation of the batch too.
+  std::string DynModeFound;
 
   int Count(DrawingOutcome o) const;
   // The drawings to print again: skipped, failed or not reached, in order.

@@ -71,6 +71,7 @@ struct AbandonedBatch {
   plot::RunReport report;
   std::string kept;  // the state file's text
   std::vector<std::string> drawings;
+  std::string dynModeBefore;
 
   AbandonedBatch() {
     acad.options().session.workFolder = env.folder();
@@ -83,6 +84,8 @@ struct AbandonedBatch {
     ploter.SetPaperSize("420x297");
     ploter.SetPrintStyle("None");
     o.Unattended = true;
+    o.DynStop = true;
+    dynModeBefore = acad.session()->variable("DYNMODE");
     o.Report = &report;
     o.OnProgress = [this](const plot::RunReport& r, int current) {
       plot::BatchState s;
@@ -148,6 +151,8 @@ TEST(AbandonedBatch, ContinuingAfterAnEndAtAnyPointPrintsWhatIsLeftAndOnlyTheDra
       EXPECT_EQ(DrawingOutcome::Printed, b.report.Drawings[i].Outcome) << k;
     }
     EXPECT_EQ(state->Report.Started, b.report.Started);
+    // What the first run found is given back, not what it left.
+    EXPECT_EQ(b.dynModeBefore, b.acad.session()->variable("DYNMODE")) << k;
   }
 }
 
