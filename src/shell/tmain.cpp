@@ -62,10 +62,10 @@ TMain::TMain() : ui::Form("TMain") {
   for (int i = 0; i < 4; ++i) Ploters[i] = std::make_unique<plot::Ploter>(SettingsFilePath, sections[i]);
   ScaleCheck = std::make_unique<scalecheck::ScaleCheck>(SettingsFilePath);
   ScaleSet = std::make_unique<scalecheck::ScaleSet>(SettingsFilePath);
-  // An unfinished batch may print drawings extracted into "tmp": it is
-  // emptied once the batch has been continued or dropped.
-  if (!base::fileExists(BatchStatePath)) EmptyTempFolder();
-  base::createFolder(TempFolder);
+  // An unfinished batch may print drawings extracted into "tmp": then it is
+  // emptied when the batch is dropped, or at a later start without one.
+  if (base::fileExists(BatchStatePath)) base::createFolder(TempFolder);
+  else EmptyTempFolder();
   SettingsDialogOpened = false;
 }
 
@@ -512,9 +512,10 @@ void TMain::OfferUnfinishedBatch() {
   if (!state) {
     // Told once: set aside, it is not found again at the next start.
     const std::string aside = base::withoutExtension(BatchStatePath) + ".bad.txt";
-    const bool moved = base::moveFile(BatchStatePath, aside) || base::removeFile(BatchStatePath);
+    const bool setAside = base::moveFile(BatchStatePath, aside);
+    if (!setAside) base::removeFile(BatchStatePath);
     ui::showMessage(this, "前回の印刷の記録\r\n" + BatchStatePath + "\r\nを読み取れませんでした。前回の印刷は続けられません。" +
-                              (moved && base::fileExists(aside) ? "\r\n記録は " + aside + " に移しました。" : std::string()));
+                              (setAside ? "\r\n記録は " + aside + " に移しました。" : std::string()));
     EmptyTempFolder();
     return;
   }
@@ -527,7 +528,7 @@ void TMain::OfferUnfinishedBatch() {
     text += "\r\n（" + base::fileNameAnySep(report.Drawings[static_cast<size_t>(state->Current)].Path) +
             " の印刷中に終わったため、この図面は初めから印刷し直します）";
   text += "\r\n\r\n残りの図面を同じボタンと設定で印刷しますか？\r\n「いいえ」を選ぶと、この記録を破棄します。";
-  if (left == 0 || Plotting || Checking ||
+  if (left == 0 ||
       ui::messageBox(this, text, ui::kMessageCaption, ui::MsgButtons::YesNo) != ui::MsgResult::Yes) {
     base::removeFile(BatchStatePath);
     EmptyTempFolder();
